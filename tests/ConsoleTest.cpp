@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+
+#include "MonteCarlo.h"
+#include "PayOff.h"
+#include "Random.h"
+#include "support/Program.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+const std::string kPrompts =
+    "\nEnter expiry e.g. 0.25 (time to expire)\n"
+    "\nEnter strike e.g. 200 \n"
+    "\nEnter spot e.g. 195 \n"
+    "\nEnter vol e.g. 0.30 \n"
+    "\nr (risk free rate) e.g. 0.05 \n"
+    "\nNumber of paths e.g. 1000\n"
+    "\nEnter 0 for call, otherwise any other key for put\n";
+
+const std::string kTypicalCall = kPrompts + "the price is 10.5216";
+
+// Long enough for a program that is going to end to have ended, even under valgrind.
+constexpr milliseconds kSettle(1500);
+
+std::string TypicalPutOutput() {
+    ResetRandom();
+    std::ostringstream text;
+    text << kPrompts << "the price is "
+         << PriceByMonteCarlo(PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
+    return text.str();
+}
+
+TEST(Console, TypicalCallOneEntryPerLine) {
+    const Outcome run = RunProgram("0.25\n200\n195\n0.30\n0.05\n1000\n0\n1\n");
+    EXPECT_EQ(run.output, kTypicalCall);
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(Console, EntriesOnOneLineAndBlankLinesBetween) {
+    for (const char* input : {"0.25 200 195 0.30 0.05 1000 0 1\n",
+                              "\n\n  0.25\n\t200 195\n\n0.30 0.05\n 1000 0\n\n1"}) {
+        const Outcome run = RunProgram(input);
+        EXPECT_EQ(run.output, kTypicalCall) << input;
+        EXPECT_EQ(run.status, 0);
+    }
+}
+
+struct ChoiceCase {
+    const char* entry;
+    bool isCall;
+};
+
+class CallPutChoice : public testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(CallPutChoice, OnlyZeroSelectsTheCall) {
+    const ChoiceCase c = GetParam();
+    const Outcome run = RunProgram(std::string("0.25 200 195 0.30 0.05 1000 ") + c.entry + "\n1\n");
+    EXPECT_EQ(run.output, c.isCall ? kTypicalCall : TypicalPutOutput());
+    EXPECT_EQ(run.status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, CallPutChoice,
+    testing::Values(ChoiceCase{"0", true}, ChoiceCase{"00", true}, ChoiceCase{"1", false},
+                    ChoiceCase{"7", false}, ChoiceCase{"4294967295", false},
+                    ChoiceCase{"4294967296", false}, ChoiceCase{"p", false}, ChoiceCase{"", false}),
+    [](const testing::TestParamInfo<ChoiceCase>& info) {
+        return std::string(info.param.isCall ? "Call" : "Put") + std::to_string(info.index);
+    });
+
+TEST(Console, ZeroPathsPrintNotANumber) {
+    const Outcome run = RunProgram("0.25 200 195 0.30 0.05 0 0 1\n");
+    EXPECT_EQ(run.output, kPrompts + "the price is -nan");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(Console, WaitsAtTheClosingReadUntilANonBlankEntry) {
+    Program program(PRICER_PROGRAM);
+    program.Write("0.25 200 195 0.30 0.05 1000 0\n");
+    ASSERT_TRUE(program.ReadUntilEndsWith("the price is 10.5216", std::chrono::seconds(30)))
+        << "the price must reach the screen before the closing read waits:\n"
+        << program.Output();
+    EXPECT_EQ(program.WaitForExit(kSettle), -1) << "ended without the closing entry";
+    program.Write("\n   \n\t\n");
+    EXPECT_EQ(program.WaitForExit(kSettle), -1) << "blank lines ended the closing read";
+    program.Write("x\n");
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+    EXPECT_EQ(program.Output(), kTypicalCall);
+}
+
+TEST(Console, EachPromptIsShownBeforeItsReadWaits) {
+    Program program(PRICER_PROGRAM);
+    std::string expected;
+    const char* entries[] = {"0.25\n", "200\n", "195\n", "0.30\n", "0.05\n", "1000\n", "0\n"};
+    std::size_t start = 0;
+    for (const char* entry : entries) {
+        const std::size_t end = kPrompts.find('\n', kPrompts.find_first_not_of('\n', start)) + 1;
+        expected = kPrompts.substr(0, end);
+        ASSERT_TRUE(program.ReadUntilEndsWith(expected, std::chrono::seconds(30)))
+            << program.Output();
+        program.Write(entry);
+        start = end;
+    }
+    ASSERT_TRUE(program.ReadUntilEndsWith(kTypicalCall, std::chrono::seconds(30)));
+    program.Write("1\n");
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+}
+
+TEST(Console, AfterALetterEndsWithoutWaiting) {
+    const Outcome run = RunProgram("0.25 200 195 0.30 0.05 1000 p\n", /*holdInputOpen=*/true);
+    EXPECT_EQ(run.output, TypicalPutOutput());
+    EXPECT_EQ(run.status, 0);
+}
+
+}  // namespace

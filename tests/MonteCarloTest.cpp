@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "MonteCarlo.h"
+#include "PayOff.h"
+#include "Random.h"
+
+namespace {
+
+// As the console shows a price: the stream's default notation, six significant digits.
+std::string Shown(double price) {
+    std::ostringstream text;
+    text << price;
+    return text.str();
+}
+
+TEST(Random, GivesTheSequenceOfTheCommonRuntimeGenerator) {
+    ResetRandom();
+    for (const int expected : {41, 18467, 6334, 26500, 19169}) {
+        EXPECT_EQ(NextRandom(), expected);
+    }
+    ResetRandom();
+    EXPECT_EQ(NextRandom(), 41);
+}
+
+TEST(DrawStandardNormal, RejectsThePairOutsideTheCircleAndKeepsTheFirstCoordinate) {
+    // The first pair (41, 18467) lies outside the unit circle; the second (6334, 26500) is
+    // accepted.
+    ResetRandom();
+    const double x = 2.0 * 6334 / 32767 - 1.0;
+    const double y = 2.0 * 26500 / 32767 - 1.0;
+    const double s = x * x + y * y;
+    EXPECT_EQ(DrawStandardNormal(), x * std::sqrt(-2.0 * std::log(s) / s));
+    EXPECT_EQ(NextRandom(), 19169) << "exactly two attempts of two integers each";
+}
+
+struct ZeroVolCase {
+    bool isCall;
+    double strike;
+    double vol;
+    std::uint32_t numberOfPaths;
+    const char* shown;
+};
+
+class ZeroVolatility : public testing::TestWithParam<ZeroVolCase> {};
+
+// Without volatility every path ends at the forward, so the price is known whatever the draws.
+TEST_P(ZeroVolatility, PricesTheDiscountedForwardPayOff) {
+    const ZeroVolCase c = GetParam();
+    ResetRandom();
+    const PayOffCall call(c.strike);
+    const PayOffPut put(c.strike);
+    const PayOff& payOff = c.isCall ? static_cast<const PayOff&>(call) : put;
+    EXPECT_EQ(Shown(PriceByMonteCarlo(payOff, 0.25, 195, c.vol, 0.05, c.numberOfPaths)), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(ForwardPayOffs, ZeroVolatility,
+                         testing::Values(ZeroVolCase{false, 200, 0.0, 1, "2.51556"},
+                                         ZeroVolCase{false, 200, 0.0, 1000, "2.51556"},
+                                         ZeroVolCase{true, 190, 0.0, 1, "7.36022"},
+                                         ZeroVolCase{true, 190, -0.0, 777, "7.36022"},
+                                         ZeroVolCase{true, 200, 0.0, 1000, "0"}),
+                         [](const testing::TestParamInfo<ZeroVolCase>& info) {
+                             return std::string(info.param.isCall ? "Call" : "Put") +
+                                    std::to_string(info.index);
+                         });
+
+TEST(PriceByMonteCarlo, AtExpiryPaysTheIntrinsicValue) {
+    ResetRandom();
+    EXPECT_EQ(PriceByMonteCarlo(PayOffPut(200), 0.0, 195, 0.3, 0.05, 1000), 5.0);
+}
+
+TEST(PriceByMonteCarlo, NegativeVolatilityPricesLikeItsAbsoluteValue) {
+    ResetRandom();
+    const double negative = PriceByMonteCarlo(PayOffCall(200), 0.25, 195, -0.3, 0.05, 1000);
+    ResetRandom();
+    const double positive = PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, 1000);
+    EXPECT_EQ(negative, positive);
+}
+
+TEST(PriceByMonteCarlo, NegativeExpiryGivesZeroForCallsAndPuts) {
+    ResetRandom();
+    EXPECT_EQ(PriceByMonteCarlo(PayOffCall(200), -0.25, 195, 0.3, 0.05, 100), 0.0);
+    EXPECT_EQ(PriceByMonteCarlo(PayOffPut(200), -0.25, 195, 0.3, 0.05, 100), 0.0);
+}
+
+TEST(PriceByMonteCarlo, ZeroPathsGiveNaNAndDrawNothing) {
+    ResetRandom();
+    EXPECT_TRUE(std::isnan(PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, 0)));
+    EXPECT_EQ(NextRandom(), 41);
+}
+
+TEST(PriceByMonteCarlo, TypicalCallMatchesTheKnownPrice) {
+    ResetRandom();
+    EXPECT_EQ(Shown(PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.30, 0.05, 1000)), "10.5216");
+}
+
+}  // namespace

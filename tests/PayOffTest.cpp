@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "PayOff.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+struct PayOffCase {
+    bool isCall;
+    double strike;
+    double spot;
+    double expected;
+};
+
+class PayOffEvaluate : public testing::TestWithParam<PayOffCase> {};
+
+TEST_P(PayOffEvaluate, PaysThePositivePartOfTheDifference) {
+    const PayOffCase c = GetParam();
+    std::unique_ptr<const PayOff> payOff;
+    if (c.isCall) {
+        payOff = std::make_unique<PayOffCall>(c.strike);
+    } else {
+        payOff = std::make_unique<PayOffPut>(c.strike);
+    }
+    const double paid = payOff->Evaluate(c.spot);
+    EXPECT_EQ(paid, c.expected);
+    EXPECT_FALSE(std::signbit(paid)) << "a worthless option pays +0.0";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CallsAndPuts, PayOffEvaluate,
+    testing::Values(PayOffCase{true, 200, 195, 0}, PayOffCase{true, 200, 210, 10},
+                    PayOffCase{true, 200, 200, 0}, PayOffCase{false, 200, 195, 5},
+                    PayOffCase{false, 200, 210, 0}, PayOffCase{false, 200, 200, 0},
+                    // Not-a-number spots come from a negative variance; they must pay 0, not NaN.
+                    PayOffCase{true, 200, kNaN, 0}, PayOffCase{false, 200, kNaN, 0},
+                    PayOffCase{true, -10, 5, 15}, PayOffCase{false, -10, 5, 0},
+                    PayOffCase{false, 0, -3, 3},
+                    PayOffCase{true, 200, std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::infinity()},
+                    PayOffCase{true, std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::infinity(), 0}),
+    [](const testing::TestParamInfo<PayOffCase>& info) {
+        return std::string(info.param.isCall ? "Call" : "Put") + std::to_string(info.index);
+    });
+
+}  // namespace

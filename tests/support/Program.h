@@ -1,0 +1,46 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+// The program under test, run as a child process with pipes for standard input and output. Set
+// PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
+class Program {
+  public:
+    explicit Program(const std::string& path);
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();
+
+    void Write(std::string_view text);
+    void CloseInput();
+
+    // Reads standard output until it ends with `tail`; false if that has not happened within
+    // `limit`.
+    bool ReadUntilEndsWith(std::string_view tail, std::chrono::milliseconds limit);
+    // The exit status once it has exited, or -1 if it is still running after `limit`.
+    int WaitForExit(std::chrono::milliseconds limit);
+
+    [[nodiscard]] const std::string& Output() const { return output_; }
+
+  private:
+    bool ReadSome(std::chrono::milliseconds limit);
+
+    pid_t pid_ = -1;
+    int toChild_ = -1;
+    int fromChild_ = -1;
+    int status_ = -1;
+    std::string output_;
+};
+
+struct Outcome {
+    std::string output;
+    int status;  // -1 when it had to be killed
+};
+
+// Feeds `input`, then either closes standard input or holds it open, and waits for the program to
+// end.
+Outcome RunProgram(std::string_view input, bool holdInputOpen = false);
