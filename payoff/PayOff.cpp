@@ -1,9 +1,17 @@
 #include "PayOff.h"
 
+#include <bit>
+#include <cstdint>
+
 namespace {
 
-// A plain greater-than test, so that a difference that is not a number pays 0.0, not NaN.
-double PositivePart(double difference) { return difference > 0.0 ? difference : 0.0; }
+// Branch-free on purpose: whether a path ends in the money is a coin toss, and a mispredicted
+// branch here costs more than the pay-off itself. Keeps a difference greater than 0; anything else
+// (zero, negative, not a number) pays +0.0.
+double PositivePart(double difference) {
+    const std::uint64_t keep = -static_cast<std::uint64_t>(difference > 0.0);
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(difference) & keep);
+}
 
 }  // namespace
 
