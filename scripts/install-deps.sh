@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=("$@")
-[ ${#packages[@]} -gt 0 ] || packages=(cmake g++ make libgtest-dev)
+[ ${#packages[@]} -gt 0 ] || packages=(cmake g++ make libgtest-dev libbenchmark-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 // The pricer's uniform integers, 0 to 32767 inclusive. Where the runtime's rand has exactly that
 // range it is used; otherwise a stand-in gives the sequence of the most common runtime generator
@@ -15,8 +16,14 @@ inline constexpr bool kUsePlatformRand = RAND_MAX == kRandomMax;
 inline constexpr std::uint32_t kInitialState = 1;
 inline std::uint32_t state = kInitialState;
 
-[[nodiscard]] inline int Step(std::uint32_t& s) {
-    s = s * 214013u + 2531011u;  // unsigned, so it wraps modulo 2^32
+// One step is s * a + c modulo 2^32 (unsigned arithmetic wraps); two steps are s * a^2 + (a * c +
+// c).
+inline constexpr std::uint32_t kMultiplier = 214013u;
+inline constexpr std::uint32_t kIncrement = 2531011u;
+inline constexpr std::uint32_t kMultiplier2 = kMultiplier * kMultiplier;
+inline constexpr std::uint32_t kIncrement2 = kMultiplier * kIncrement + kIncrement;
+
+[[nodiscard]] constexpr int Output(std::uint32_t s) {
     return static_cast<int>((s >> 16) & 0x7FFFu);
 }
 
@@ -35,7 +42,22 @@ class RandomRun {
         if constexpr (random_detail::kUsePlatformRand) {
             return std::rand();
         } else {
-            return random_detail::Step(state_);
+            state_ = state_ * random_detail::kMultiplier + random_detail::kIncrement;
+            return random_detail::Output(state_);
+        }
+    }
+
+    // The next two values, in order. Both come from the current state, so neither waits for the
+    // other.
+    [[nodiscard]] std::pair<int, int> NextPair() {
+        if constexpr (random_detail::kUsePlatformRand) {
+            const int first = std::rand();
+            return {first, std::rand()};
+        } else {
+            using namespace random_detail;
+            const std::uint32_t first = state_ * kMultiplier + kIncrement;
+            state_ = state_ * kMultiplier2 + kIncrement2;
+            return {Output(first), Output(state_)};
         }
     }
 

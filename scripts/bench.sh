@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the release benchmark and prints nanoseconds per path and the ratios of one run.
+# Extra arguments go to the benchmark, e.g. --benchmark_filter='/10000000/'.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh cmake g++ make libbenchmark-dev
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DPRICER_BUILD_TESTS=OFF -DPRICER_BUILD_BENCH=ON >/dev/null
+cmake --build build/bench --target pricer_benchmark -j"$(nproc)" >/dev/null
+exec build/bench/bench/pricer_benchmark "$@"

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <tuple>
+
+#include "MonteCarlo.h"
+#include "NaturalPricer.h"
+#include "PayOff.h"
+#include "PolarMethod.h"
+#include "Random.h"
+#include "support/AllocationCounter.h"
+
+namespace {
+
+// Block size of the production pricer is 256; the counts straddle one and two blocks.
+constexpr std::uint32_t kPathCounts[] = {0, 1, 2, 255, 256, 257, 511, 512, 513, 1000};
+
+using Case = std::tuple<bool, double, double, std::uint32_t>;  // call?, vol, expiry, paths
+
+class MatchesTheNaturalLoop : public testing::TestWithParam<Case> {};
+
+TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
+    const auto [isCall, vol, expiry, paths] = GetParam();
+    const PayOffCall call(200);
+    const PayOffPut put(200);
+    const PayOff& payOff = isCall ? static_cast<const PayOff&>(call) : put;
+
+    ResetRandom();
+    const double natural = PriceByNaturalLoop(payOff, expiry, 195, vol, 0.05, paths);
+    const int naturalNext = NextRandom();
+    ResetRandom();
+    const double production = PriceByMonteCarlo(payOff, expiry, 195, vol, 0.05, paths);
+    const int productionNext = NextRandom();
+
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
+        << production << " against " << natural;
+    EXPECT_EQ(productionNext, naturalNext);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grid, MatchesTheNaturalLoop,
+                         testing::Combine(testing::Bool(), testing::Values(0.0, -0.3, 0.3),
+                                          testing::Values(0.0, -0.25, 0.25, 1.0),
+                                          testing::ValuesIn(kPathCounts)),
+                         [](const testing::TestParamInfo<Case>& info) {
+                             return std::string(std::get<0>(info.param) ? "Call" : "Put") +
+                                    std::to_string(info.index);
+                         });
+
+TEST(MatchesTheNaturalLoop, WhenCallsFollowOneAnother) {
+    // A second call continues the generator's sequence where the first left it.
+    ResetRandom();
+    const double naturalFirst = PriceByNaturalLoop(PayOffCall(200), 0.25, 195, 0.3, 0.05, 300);
+    const double naturalSecond = PriceByNaturalLoop(PayOffPut(200), 0.25, 195, 0.3, 0.05, 700);
+    ResetRandom();
+    EXPECT_EQ(PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, 300), naturalFirst);
+    EXPECT_EQ(PriceByMonteCarlo(PayOffPut(200), 0.25, 195, 0.3, 0.05, 700), naturalSecond);
+}
+
+TEST(PriceByMonteCarlo, AllocatesNothing) {
+    const PayOffPut put(200);
+    const std::size_t before = AllocationCount();
+    const double price = PriceByMonteCarlo(put, 0.25, 195, 0.3, 0.05, 100'000);
+    EXPECT_EQ(AllocationCount(), before);
+    EXPECT_GT(price, 0.0);
+}
+
+TEST(Uniforms, TheTableHoldsWhatTheProcessorComputes) {
+    // The table is built by the compiler; a compiler that rounded otherwise would change every
+    // price.
+    for (int k = 0; k <= kRandomMax; ++k) {
+        volatile const int atRunTime = k;  // keeps the compiler from folding the division
+        ASSERT_EQ(polar::kUniforms[k], polar::Uniform(atRunTime)) << "k = " << k;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+
+#include "PayOff.h"
+
+// The pricing loop exactly as the model reads, one path at a time: the yardstick that the
+// production pricer must match bit for bit, and the baseline it is timed against.
+[[nodiscard]] double PriceByNaturalLoop(const PayOff& payOff, double expiry, double spot,
+                                        double vol, double r, std::uint32_t numberOfPaths);
