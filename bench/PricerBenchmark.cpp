@@ -65,21 +65,21 @@ const BranchingCall kBranchingCall(200);
 
 void Production(benchmark::State& state, const PayOff& payOff) {
     const auto paths = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(PriceByMonteCarlo(payOff, 0.25, 195, 0.30, 0.05, paths));
     }
 }
 
 void Natural(benchmark::State& state, const PayOff& payOff) {
     const auto paths = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(PriceByNaturalLoop(payOff, 0.25, 195, 0.30, 0.05, paths));
     }
 }
 
 void Floor(benchmark::State& state) {
     const auto paths = static_cast<std::uint32_t>(state.range(0));
-    for (auto _ : state) {
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(FloorLoop(paths));
     }
 }
@@ -107,7 +107,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
                 const long paths = std::stol(run.run_name.args);
                 const double seconds = run.GetAdjustedRealTime() * 1e-3;  // in milliseconds
-                nanosPerPath_[paths][run.run_name.function_name] = seconds * 1e9 / paths;
+                nanosPerPath_[paths][run.run_name.function_name] =
+                    seconds * 1e9 / static_cast<double>(paths);
             }
         }
     }

@@ -7,22 +7,14 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "support/ConsoleTexts.h"
 #include "support/Program.h"
 
 namespace {
 
 using std::chrono::milliseconds;
 
-const std::string kPrompts =
-    "\nEnter expiry e.g. 0.25 (time to expire)\n"
-    "\nEnter strike e.g. 200 \n"
-    "\nEnter spot e.g. 195 \n"
-    "\nEnter vol e.g. 0.30 \n"
-    "\nr (risk free rate) e.g. 0.05 \n"
-    "\nNumber of paths e.g. 1000\n"
-    "\nEnter 0 for call, otherwise any other key for put\n";
-
-const std::string kTypicalCall = kPrompts + "the price is 10.5216";
+const std::string kTypicalCall = kAllPrompts + std::string(kResultText) + "10.5216";
 
 // Long enough for a program that is going to end to have ended, even under valgrind.
 constexpr milliseconds kSettle(1500);
@@ -30,7 +22,7 @@ constexpr milliseconds kSettle(1500);
 std::string TypicalPutOutput() {
     ResetRandom();
     std::ostringstream text;
-    text << kPrompts << "the price is "
+    text << kAllPrompts << kResultText
          << PriceByMonteCarlo(PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
     return text.str();
 }
@@ -75,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Console, ZeroPathsPrintNotANumber) {
     const Outcome run = RunProgram("0.25 200 195 0.30 0.05 0 0 1\n");
-    EXPECT_EQ(run.output, kPrompts + "the price is -nan");
+    EXPECT_EQ(run.output, kAllPrompts + std::string(kResultText) + "-nan");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -95,16 +87,12 @@ TEST(Console, WaitsAtTheClosingReadUntilANonBlankEntry) {
 
 TEST(Console, EachPromptIsShownBeforeItsReadWaits) {
     Program program(PRICER_PROGRAM);
-    std::string expected;
     const char* entries[] = {"0.25\n", "200\n", "195\n", "0.30\n", "0.05\n", "1000\n", "0\n"};
-    std::size_t start = 0;
-    for (const char* entry : entries) {
-        const std::size_t end = kPrompts.find('\n', kPrompts.find_first_not_of('\n', start)) + 1;
-        expected = kPrompts.substr(0, end);
-        ASSERT_TRUE(program.ReadUntilEndsWith(expected, std::chrono::seconds(30)))
-            << program.Output();
-        program.Write(entry);
-        start = end;
+    std::string shown;
+    for (std::size_t read = 0; read < kPromptTexts.size(); ++read) {
+        shown += kPromptTexts[read];
+        ASSERT_TRUE(program.ReadUntilEndsWith(shown, std::chrono::seconds(30))) << program.Output();
+        program.Write(entries[read]);
     }
     ASSERT_TRUE(program.ReadUntilEndsWith(kTypicalCall, std::chrono::seconds(30)));
     program.Write("1\n");

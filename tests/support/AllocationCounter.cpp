@@ -11,18 +11,17 @@ std::size_t allocations = 0;
 
 std::size_t AllocationCount() { return allocations; }
 
+// NOLINTBEGIN(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory): this is the allocator.
+
 void* operator new(std::size_t size) {
     ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {  // NOLINT(cppcoreguidelines-no-malloc)
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
         return memory;
     }
     throw std::bad_alloc();
 }
 
-void operator delete(void* memory) noexcept {
-    std::free(memory);
-}  // NOLINT(cppcoreguidelines-no-malloc)
+void operator delete(void* memory) noexcept { std::free(memory); }
 
-void operator delete(void* memory, std::size_t) noexcept {
-    std::free(memory);  // NOLINT(cppcoreguidelines-no-malloc)
-}
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// NOLINTEND(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "MonteCarlo.h"
+#include "PayOff.h"
+#include "Random.h"
+#include "support/BlackScholes.h"
+
+namespace {
+
+using black_scholes::Option;
+
+constexpr std::uint32_t kPaths = 1'000'000;
+
+// Four standard errors: the fixed generator makes each case's outcome certain, and at this many
+// paths the bias of its 15-bit grid is a fraction of one standard error.
+constexpr double kErrorsAllowed = 4.0;
+
+std::vector<Option> Grid() {
+    std::vector<Option> grid;
+    for (const bool isCall : {true, false}) {
+        for (const double expiry : {0.25, 1.0, 2.0}) {
+            for (const double vol : {0.1, 0.3, 0.5}) {
+                for (const double strike : {160.0, 200.0, 240.0}) {
+                    grid.push_back({isCall, expiry, strike, 195.0, vol, 0.05});
+                }
+            }
+        }
+    }
+    return grid;
+}
+
+double Simulate(const Option& o) {
+    ResetRandom();
+    const PayOffCall call(o.strike);
+    const PayOffPut put(o.strike);
+    const PayOff& payOff = o.isCall ? static_cast<const PayOff&>(call) : put;
+    return PriceByMonteCarlo(payOff, o.expiry, o.spot, o.vol, o.r, kPaths);
+}
+
+std::string Describe(const Option& o) {
+    return std::string(o.isCall ? "call" : "put") + " expiry " + std::to_string(o.expiry) +
+           " vol " + std::to_string(o.vol) + " strike " + std::to_string(o.strike);
+}
+
+TEST(Accuracy, ConvergesToTheClosedFormWithinFourStandardErrors) {
+    for (const Option& o : Grid()) {
+        const double error = Simulate(o) - black_scholes::Price(o);
+        const double standardError = black_scholes::StandardError(o, kPaths);
+        EXPECT_LE(std::abs(error), kErrorsAllowed * standardError)
+            << Describe(o) << ": " << error / standardError << " standard errors off";
+    }
+}
+
+// The tolerance is only worth something if the faults a pricer is likely to have fall outside it.
+// Each fault's price is known in closed form; somewhere in the grid it must stand so far from the
+// truth that even a simulation of the faulty model, off by the allowed errors the other way, fails.
+struct Fault {
+    const char* name;
+    std::function<double(const Option&)> price;
+};
+
+TEST(Accuracy, TheToleranceCatchesTheLikelyFaults) {
+    const auto priceOf = [](Option o) { return black_scholes::Price(o); };
+    const std::vector<Fault> faults = {
+        {"no discount", [&](const Option& o) { return priceOf(o) * std::exp(o.r * o.expiry); }},
+        {"Ito correction with the wrong sign",
+         [&](Option o) {
+             o.spot *= std::exp(o.vol * o.vol * o.expiry);
+             return priceOf(o);
+         }},
+        {"call and put swapped",
+         [&](Option o) {
+             o.isCall = !o.isCall;
+             return priceOf(o);
+         }},
+        {"variance not multiplied by the expiry",
+         [&](Option o) {
+             o.vol /= std::sqrt(o.expiry);
+             return priceOf(o);
+         }},
+    };
+    for (const Fault& fault : faults) {
+        double widest = 0.0;
+        for (const Option& o : Grid()) {
+            const double gap = std::abs(fault.price(o) - black_scholes::Price(o));
+            widest = std::max(widest, gap / black_scholes::StandardError(o, kPaths));
+        }
+        EXPECT_GT(widest, 2 * kErrorsAllowed) << fault.name;
+    }
+}
+
+TEST(Accuracy, ClosedFormMatchesPublishedValues) {
+    // Hull's textbook example: S 42, K 40, r 0.1, vol 0.2, T 0.5 gives 4.76 for the call, 0.81 the
+    // put.
+    EXPECT_NEAR(black_scholes::Price({true, 0.5, 40, 42, 0.2, 0.1}), 4.7594, 1e-4);
+    EXPECT_NEAR(black_scholes::Price({false, 0.5, 40, 42, 0.2, 0.1}), 0.8086, 1e-4);
+}
+
+}  // namespace

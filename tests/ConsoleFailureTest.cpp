@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MonteCarlo.h"
+#include "PayOff.h"
+#include "Random.h"
+#include "support/ConsoleTexts.h"
+#include "support/Program.h"
+
+namespace {
+
+// One bad entry at each of the eight reads: the program must write every remaining prompt and one
+// result line, not wait for more input, and exit with 0.
+
+enum class Bad { Letter, EndOfInput, TooLarge };
+
+const std::array<const char*, 8> kGoodEntries = {"0.25", "200",  "195", "0.30",
+                                                 "0.05", "1000", "0",   "1"};
+constexpr std::size_t kPathsRead = 5;
+constexpr std::size_t kChoiceRead = 6;
+
+struct FailureCase {
+    std::size_t read;  // 0 to 7; 7 is the closing read
+    Bad bad;
+};
+
+const char* BadText(const FailureCase& c) {
+    switch (c.bad) {
+        case Bad::Letter:
+            return "q";
+        case Bad::TooLarge:
+            return c.read == kChoiceRead ? "99999999999" : "1e400";
+        case Bad::EndOfInput:
+            break;
+    }
+    return "";
+}
+
+// The price the program must print: every read before the bad one as typed, the bad one as the
+// standard extraction leaves it, the later ones untouched (0), and the put unless 0 was read
+// cleanly.
+std::string ExpectedOutput(const FailureCase& c) {
+    std::array<double, 5> reals{};
+    std::array<std::uint32_t, 2> counts{};
+    bool choiceRead = false;
+    for (std::size_t read = 0; read <= c.read && read < kPromptTexts.size(); ++read) {
+        std::istringstream entry(read < c.read ? kGoodEntries[read] : BadText(c));
+        if (read < reals.size()) {
+            entry >> reals[read];
+        } else {
+            entry >> counts[read - reals.size()];
+            choiceRead = read == kChoiceRead && !entry.fail();
+        }
+    }
+    const bool isCall = choiceRead && counts[1] == 0;
+    const PayOffCall call(reals[1]);
+    const PayOffPut put(reals[1]);
+    ResetRandom();
+    const double price = PriceByMonteCarlo(isCall ? static_cast<const PayOff&>(call) : put,
+                                           reals[0], reals[2], reals[3], reals[4], counts[0]);
+    std::ostringstream out;
+    out << kAllPrompts << kResultText << price;
+    return out.str();
+}
+
+class BadEntry : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(BadEntry, WritesEverythingAndEndsWithoutWaiting) {
+    const FailureCase c = GetParam();
+    std::string input;
+    for (std::size_t read = 0; read < c.read; ++read) {
+        input += std::string(kGoodEntries[read]) + "\n";
+    }
+    input += BadText(c);
+    input += "\n";
+    // With input held open, a program that waited would be killed at the limit and report -1.
+    const Outcome run = RunProgram(input, /*holdInputOpen=*/c.bad != Bad::EndOfInput);
+    EXPECT_EQ(run.output, ExpectedOutput(c));
+    EXPECT_EQ(run.status, 0);
+}
+
+std::vector<FailureCase> AllCases() {
+    std::vector<FailureCase> cases;
+    for (std::size_t read = 0; read < kGoodEntries.size(); ++read) {
+        for (const Bad bad : {Bad::Letter, Bad::EndOfInput, Bad::TooLarge}) {
+            // Too large a path count reads as 4294967295 paths: minutes of honest work, not a
+            // fault.
+            if (!(read == kPathsRead && bad == Bad::TooLarge)) {
+                cases.push_back({read, bad});
+            }
+        }
+    }
+    return cases;
+}
+
+std::string CaseName(const testing::TestParamInfo<FailureCase>& info) {
+    static const char* const kKinds[] = {"Letter", "EndOfInput", "TooLarge"};
+    return "Read" + std::to_string(info.param.read + 1) + kKinds[static_cast<int>(info.param.bad)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRead, BadEntry, testing::ValuesIn(AllCases()), CaseName);
+
+}  // namespace
