@@ -14,6 +14,7 @@ namespace {
 // Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
 constexpr std::size_t kBlockSize = 256;
 
+// Accepted pairs (x, s) of up to kBlockSize paths; once turned, x holds the paths' terminal spots.
 struct Block {
     // One slot more than a block holds: the last attempt of a block may be a rejected one, and
     // every attempt writes its candidate.
@@ -66,11 +67,11 @@ double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, doubl
 
     std::array<Block, 2> blocks;
     Block* current = &blocks[0];
-    Block* previous = &blocks[1];  // its x holds terminal spots not yet evaluated
+    Block* previous = &blocks[1];  // its x now holds terminal spots still to be evaluated
     const auto spotAt = [&](std::size_t i) {
         return movedSpot * std::exp(rootVariance * polar::Normal(current->x[i], current->s[i]));
     };
-    const auto evaluateUpTo = [&](std::size_t from, std::size_t to) {
+    const auto sumPayOffs = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
             runningSum = runningSum + payOff.Evaluate(previous->x[i]);
         }
@@ -88,11 +89,11 @@ double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, doubl
         for (std::size_t i = both; i < n; ++i) {
             current->x[i] = spotAt(i);
         }
-        evaluateUpTo(both, previous->size);
+        sumPayOffs(both, previous->size);
         std::swap(current, previous);
         done += static_cast<std::uint32_t>(n);
     }
-    evaluateUpTo(0, previous->size);
+    sumPayOffs(0, previous->size);
 
     const double mean = runningSum / static_cast<double>(numberOfPaths);
     return mean * std::exp(-r * expiry);
