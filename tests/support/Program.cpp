@@ -28,6 +28,16 @@ std::vector<std::string> CommandLine(const std::string& path) {
     return words;
 }
 
+// With a standard stream closed (CI may run without standard input), a pipe could take its number
+// and the redirection in the child would then go wrong.
+void KeepStandardStreamsOpen() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1) {
+            ::open("/dev/null", O_RDWR);  // takes the lowest free number, which is fd
+        }
+    }
+}
+
 void Check(bool ok, const char* what) {
     if (!ok) {
         throw std::runtime_error(what);
@@ -39,6 +49,7 @@ void Check(bool ok, const char* what) {
 Program::Program(const std::string& path) {
     // A child that ends before reading all its input must fail a write, not kill the test.
     ::signal(SIGPIPE, SIG_IGN);
+    KeepStandardStreamsOpen();
     int in[2];
     int out[2];
     Check(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0, "pipe");
