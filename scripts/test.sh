@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything (the benchmark too, so it keeps compiling) and runs every test. Warnings are errors when CI is set.
+# Builds everything (the benchmark too, so that it keeps compiling) and runs every test.
+# Warnings are errors when CI is set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -71,10 +71,8 @@ double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, doubl
     const auto spotAt = [&](std::size_t i) {
         return movedSpot * std::exp(rootVariance * polar::Normal(current->x[i], current->s[i]));
     };
-    const auto sumPayOffs = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            runningSum = runningSum + payOff.Evaluate(previous->x[i]);
-        }
+    const auto addPayOff = [&](std::size_t i) {
+        runningSum = runningSum + payOff.Evaluate(previous->x[i]);
     };
 
     RandomRun random;
@@ -84,16 +82,20 @@ double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, doubl
         const std::size_t both = std::min(n, previous->size);
         for (std::size_t i = 0; i < both; ++i) {
             current->x[i] = spotAt(i);
-            runningSum = runningSum + payOff.Evaluate(previous->x[i]);
+            addPayOff(i);
         }
         for (std::size_t i = both; i < n; ++i) {
             current->x[i] = spotAt(i);
         }
-        sumPayOffs(both, previous->size);
+        for (std::size_t i = both; i < previous->size; ++i) {
+            addPayOff(i);
+        }
         std::swap(current, previous);
         done += static_cast<std::uint32_t>(n);
     }
-    sumPayOffs(0, previous->size);
+    for (std::size_t i = 0; i < previous->size; ++i) {
+        addPayOff(i);
+    }
 
     const double mean = runningSum / static_cast<double>(numberOfPaths);
     return mean * std::exp(-r * expiry);

@@ -9,8 +9,8 @@
 // cannot drift apart.
 namespace polar {
 
-// Grouped as written: 2 * k, then / 32767, then - 1. Never exactly 0, so a squared radius is never
-// 0.
+// Grouped as written: 2 * k, then / 32767, then - 1. Never exactly 0, so neither is a squared
+// radius.
 constexpr double Uniform(int k) { return 2.0 * k / kRandomMax - 1.0; }
 
 // Uniform for every value the generator can give, so that a hot loop loads instead of dividing. The

@@ -16,8 +16,8 @@ inline constexpr bool kUsePlatformRand = RAND_MAX == kRandomMax;
 inline constexpr std::uint32_t kInitialState = 1;
 inline std::uint32_t state = kInitialState;
 
-// One step is s * a + c modulo 2^32 (unsigned arithmetic wraps); two steps are s * a^2 + (a * c +
-// c).
+// One step is s * a + c modulo 2^32 (unsigned arithmetic wraps), so two steps are
+// s * a^2 + (a * c + c).
 inline constexpr std::uint32_t kMultiplier = 214013u;
 inline constexpr std::uint32_t kIncrement = 2531011u;
 inline constexpr std::uint32_t kMultiplier2 = kMultiplier * kMultiplier;

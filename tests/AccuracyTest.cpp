@@ -10,6 +10,7 @@
 #include "PayOff.h"
 #include "Random.h"
 #include "support/BlackScholes.h"
+#include "support/PayOffs.h"
 
 namespace {
 
@@ -37,10 +38,7 @@ std::vector<Option> Grid() {
 
 double Simulate(const Option& o) {
     ResetRandom();
-    const PayOffCall call(o.strike);
-    const PayOffPut put(o.strike);
-    const PayOff& payOff = o.isCall ? static_cast<const PayOff&>(call) : put;
-    return PriceByMonteCarlo(payOff, o.expiry, o.spot, o.vol, o.r, kPaths);
+    return PriceByMonteCarlo(*MakePayOff(o.isCall, o.strike), o.expiry, o.spot, o.vol, o.r, kPaths);
 }
 
 std::string Describe(const Option& o) {

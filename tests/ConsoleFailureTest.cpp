@@ -10,6 +10,7 @@
 #include "PayOff.h"
 #include "Random.h"
 #include "support/ConsoleTexts.h"
+#include "support/PayOffs.h"
 #include "support/Program.h"
 
 namespace {
@@ -58,11 +59,9 @@ std::string ExpectedOutput(const FailureCase& c) {
         }
     }
     const bool isCall = choiceRead && counts[1] == 0;
-    const PayOffCall call(reals[1]);
-    const PayOffPut put(reals[1]);
     ResetRandom();
-    const double price = PriceByMonteCarlo(isCall ? static_cast<const PayOff&>(call) : put,
-                                           reals[0], reals[2], reals[3], reals[4], counts[0]);
+    const double price = PriceByMonteCarlo(*MakePayOff(isCall, reals[1]), reals[0], reals[2],
+                                           reals[3], reals[4], counts[0]);
     std::ostringstream out;
     out << kAllPrompts << kResultText << price;
     return out.str();

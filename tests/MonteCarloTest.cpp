@@ -7,6 +7,7 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "support/PayOffs.h"
 
 namespace {
 
@@ -51,10 +52,9 @@ class ZeroVolatility : public testing::TestWithParam<ZeroVolCase> {};
 TEST_P(ZeroVolatility, PricesTheDiscountedForwardPayOff) {
     const ZeroVolCase c = GetParam();
     ResetRandom();
-    const PayOffCall call(c.strike);
-    const PayOffPut put(c.strike);
-    const PayOff& payOff = c.isCall ? static_cast<const PayOff&>(call) : put;
-    EXPECT_EQ(Shown(PriceByMonteCarlo(payOff, 0.25, 195, c.vol, 0.05, c.numberOfPaths)), c.shown);
+    EXPECT_EQ(Shown(PriceByMonteCarlo(*MakePayOff(c.isCall, c.strike), 0.25, 195, c.vol, 0.05,
+                                      c.numberOfPaths)),
+              c.shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(ForwardPayOffs, ZeroVolatility,

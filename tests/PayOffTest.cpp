@@ -6,6 +6,7 @@
 #include <string>
 
 #include "PayOff.h"
+#include "support/PayOffs.h"
 
 namespace {
 
@@ -22,13 +23,7 @@ class PayOffEvaluate : public testing::TestWithParam<PayOffCase> {};
 
 TEST_P(PayOffEvaluate, PaysThePositivePartOfTheDifference) {
     const PayOffCase c = GetParam();
-    std::unique_ptr<const PayOff> payOff;
-    if (c.isCall) {
-        payOff = std::make_unique<PayOffCall>(c.strike);
-    } else {
-        payOff = std::make_unique<PayOffPut>(c.strike);
-    }
-    const double paid = payOff->Evaluate(c.spot);
+    const double paid = MakePayOff(c.isCall, c.strike)->Evaluate(c.spot);
     EXPECT_EQ(paid, c.expected);
     EXPECT_FALSE(std::signbit(paid)) << "a worthless option pays +0.0";
 }

@@ -11,6 +11,7 @@
 #include "PolarMethod.h"
 #include "Random.h"
 #include "support/AllocationCounter.h"
+#include "support/PayOffs.h"
 
 namespace {
 
@@ -23,15 +24,13 @@ class MatchesTheNaturalLoop : public testing::TestWithParam<Case> {};
 
 TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
     const auto [isCall, vol, expiry, paths] = GetParam();
-    const PayOffCall call(200);
-    const PayOffPut put(200);
-    const PayOff& payOff = isCall ? static_cast<const PayOff&>(call) : put;
+    const auto payOff = MakePayOff(isCall, 200);
 
     ResetRandom();
-    const double natural = PriceByNaturalLoop(payOff, expiry, 195, vol, 0.05, paths);
+    const double natural = PriceByNaturalLoop(*payOff, expiry, 195, vol, 0.05, paths);
     const int naturalNext = NextRandom();
     ResetRandom();
-    const double production = PriceByMonteCarlo(payOff, expiry, 195, vol, 0.05, paths);
+    const double production = PriceByMonteCarlo(*payOff, expiry, 195, vol, 0.05, paths);
     const int productionNext = NextRandom();
 
     EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
