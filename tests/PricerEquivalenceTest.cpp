@@ -11,6 +11,7 @@
 #include "PolarMethod.h"
 #include "Random.h"
 #include "support/AllocationCounter.h"
+#include "support/CaseNames.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -38,14 +39,16 @@ TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
     EXPECT_EQ(productionNext, naturalNext);
 }
 
+std::string GridCaseName(const testing::TestParamInfo<Case>& info) {
+    const auto [isCall, vol, expiry, paths] = info.param;
+    return CaseName(isCall).With("Vol", vol).With("Expiry", expiry).With("Paths", paths).str();
+}
+
 INSTANTIATE_TEST_SUITE_P(Grid, MatchesTheNaturalLoop,
                          testing::Combine(testing::Bool(), testing::Values(0.0, -0.3, 0.3),
                                           testing::Values(0.0, -0.25, 0.25, 1.0),
                                           testing::ValuesIn(kPathCounts)),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             return std::string(std::get<0>(info.param) ? "Call" : "Put") +
-                                    std::to_string(info.index);
-                         });
+                         GridCaseName);
 
 TEST(MatchesTheNaturalLoop, WhenCallsFollowOneAnother) {
     // A second call continues the generator's sequence where the first left it.
