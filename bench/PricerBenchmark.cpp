@@ -24,56 +24,65 @@ constexpr double kVol = 0.30;
 constexpr double kRate = 0.05;
 const PayOffCall kTypicalCall(200);
 
-// The floor runs over paths drawn beforehand: more than a branch predictor can learn, few enough
-// to stay in the L2 cache.
-constexpr std::size_t kFloorPaths = 1 << 14;
-constexpr std::size_t kFloorBlock = 256;
+// The floor and the passes run over paths drawn beforehand: more than a branch predictor can
+// learn, few enough to stay in the L2 cache.
+constexpr std::size_t kDrawnPaths = 1 << 14;
+constexpr std::size_t kBlock = 256;
 
-struct FloorPaths {
-    std::vector<double> s;         // accepted squared radii
+struct DrawnPaths {
+    std::vector<double> x;  // accepted pairs
+    std::vector<double> s;
+    std::vector<double> logS;
     std::vector<double> exponent;  // exp of it is the path's terminal spot
 };
 
-FloorPaths DrawFloorPaths() {
-    FloorPaths paths;
-    const double rootVariance = kVol * std::sqrt(kExpiry);
-    const double logMovedSpot = std::log(kSpot) + (kRate - 0.5 * kVol * kVol) * kExpiry;
-    ResetRandom();
-    RandomRun random;
-    while (paths.s.size() < kFloorPaths) {
-        const double x = polar::Uniform(random.Next());
-        const double s = polar::SquaredRadius(x, polar::Uniform(random.Next()));
-        if (polar::Accepted(s)) {
-            paths.s.push_back(s);
-            paths.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));
+const DrawnPaths& Drawn() {
+    static const DrawnPaths paths = [] {
+        DrawnPaths drawn;
+        const double rootVariance = kVol * std::sqrt(kExpiry);
+        const double logMovedSpot = std::log(kSpot) + (kRate - 0.5 * kVol * kVol) * kExpiry;
+        ResetRandom();
+        RandomRun random;
+        while (drawn.s.size() < kDrawnPaths) {
+            const double x = polar::Uniform(random.Next());
+            const double s = polar::SquaredRadius(x, polar::Uniform(random.Next()));
+            if (polar::Accepted(s)) {
+                drawn.x.push_back(x);
+                drawn.s.push_back(s);
+                drawn.logS.push_back(std::log(s));
+                drawn.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));
+            }
         }
-    }
+        return drawn;
+    }();
     return paths;
 }
 
-[[gnu::noinline]] double AddAll(double sum, const std::array<double, kFloorBlock>& payOffs) {
-    for (const double payOff : payOffs) {
-        sum = sum + payOff;
+[[gnu::noinline]] double AddAll(double sum, const double* payOffs, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        sum = sum + payOffs[i];
     }
     return sum;
 }
 
 // What no schedule can avoid per path: one log of an accepted squared radius, one exp, one
 // Evaluate through PayOff, and one add, kept out of the loops that call. Nothing else.
-double FloorLoop(const FloorPaths& paths, const PayOff& payOff, std::uint32_t numberOfPaths) {
-    std::array<double, kFloorBlock> logS{};
-    std::array<double, kFloorBlock> payOffs{};
+double FloorLoop(const PayOff& payOff, std::uint32_t numberOfPaths) {
+    const DrawnPaths& paths = Drawn();
+    std::array<double, kBlock> logS{};
+    std::array<double, kBlock> payOffs{};
     double sum = 0.0;
-    for (std::uint32_t done = 0; done < numberOfPaths; done += kFloorBlock) {
-        const std::size_t first = done % kFloorPaths;
-        for (std::size_t i = 0; i < kFloorBlock; ++i) {
+    for (std::uint32_t done = 0; done < numberOfPaths; done += kBlock) {
+        const std::size_t n = std::min<std::size_t>(kBlock, numberOfPaths - done);
+        const std::size_t first = done % kDrawnPaths;
+        for (std::size_t i = 0; i < n; ++i) {
             logS[i] = std::log(paths.s[first + i]);
         }
         benchmark::DoNotOptimize(logS.data());
-        for (std::size_t i = 0; i < kFloorBlock; ++i) {
+        for (std::size_t i = 0; i < n; ++i) {
             payOffs[i] = payOff.Evaluate(std::exp(paths.exponent[first + i]));
         }
-        sum = AddAll(sum, payOffs);
+        sum = AddAll(sum, payOffs.data(), n);
     }
     return sum;
 }
@@ -104,9 +113,40 @@ void Natural(benchmark::State& state) {
 }
 
 void Floor(benchmark::State& state) {
-    static const FloorPaths paths = DrawFloorPaths();
+    Drawn();
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(FloorLoop(paths, kTypicalCall, Paths(state)));
+        benchmark::DoNotOptimize(FloorLoop(kTypicalCall, Paths(state)));
+    }
+}
+
+// Each of a kernel's passes alone, one block at a time.
+enum class Pass { Draw, SplitForLog, Exponents };
+constexpr std::array<const char*, 3> kPassNames = {"draw", "split for log", "exponents"};
+
+void KernelPass(benchmark::State& state, const PathKernel* kernel, Pass pass) {
+    const DrawnPaths& paths = Drawn();
+    std::array<double, kBlock + kDrawSlack> x{};
+    std::array<double, kBlock + kDrawSlack> s{};
+    std::array<std::uint32_t, kBlock + kDrawSlack> below{};
+    std::array<std::uint32_t, kBlock + kDrawSlack> from{};
+    RandomRun random;
+    std::size_t first = 0;
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        switch (pass) {
+            case Pass::Draw:
+                kernel->drawAcceptedPairs(random, kBlock, x.data(), s.data());
+                break;
+            case Pass::SplitForLog:
+                benchmark::DoNotOptimize(
+                    kernel->splitForLog(kBlock, &paths.s[first], below.data(), from.data()));
+                break;
+            case Pass::Exponents:
+                kernel->toExponents(kBlock, &paths.x[first], &paths.s[first], &paths.logS[first],
+                                    0.15, x.data());
+                break;
+        }
+        benchmark::ClobberMemory();
+        first = (first + kBlock) % kDrawnPaths;
     }
 }
 
@@ -114,12 +154,18 @@ constexpr int kRepetitions = 9;
 
 // This machine's neighbours come and go: each loop runs several times, interleaved with the others,
 // and the fastest repetition stands for what the code costs.
-void PerPath(benchmark::internal::Benchmark* b) {
-    b->RangeMultiplier(10)->Range(1000, 10'000'000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+void FastestOfSeveral(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kNanosecond)->MinTime(0.2);
     b->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
     b->ComputeStatistics(
         "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 }
+
+void PerPath(benchmark::internal::Benchmark* b) {
+    b->RangeMultiplier(10)->Range(1000, 10'000'000)->Apply(FastestOfSeveral);
+}
+
+void PerBlock(benchmark::internal::Benchmark* b) { b->Arg(kBlock)->Apply(FastestOfSeveral); }
 
 // Collects the fastest repetitions and prints one table of nanoseconds per path and ratios, all
 // from this one run; the library's own per-run lines would only be noise here.
@@ -133,9 +179,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
                 const long paths = std::stol(run.run_name.args);
-                const double seconds = run.GetAdjustedRealTime() * 1e-3;  // in milliseconds
-                nanosPerPath_[paths][run.run_name.function_name] =
-                    seconds * 1e9 / static_cast<double>(paths);
+                const double nanosPerPath =
+                    run.GetAdjustedRealTime() / static_cast<double>(paths);  // in nanoseconds
+                const std::string& name = run.run_name.function_name;
+                if (const auto slash = name.find('/'); slash != std::string::npos) {
+                    passNanosPerPath_[name.substr(slash + 1)][name.substr(0, slash)] = nanosPerPath;
+                } else {
+                    nanosPerPath_[paths][name] = nanosPerPath;
+                }
             }
         }
         std::fputc('.', stderr);  // a sign of life: the whole run takes a minute or two
@@ -160,11 +211,26 @@ class RatioReporter : public benchmark::ConsoleReporter {
             std::printf(" | %17.2f %17.2f %19.2f\n", ns["production"] / ns["floor"],
                         ns["portable"] / ns["floor"], ns["natural"] / ns["production"]);
         }
+        std::printf("\nnanoseconds per path of each kernel's passes, in blocks of %zu paths\n",
+                    kBlock);
+        std::printf("%13s", "pass");
+        for (const PathKernel* kernel : RunnableKernels()) {
+            std::printf(" %11s", kernel->name);
+        }
+        std::printf("\n");
+        for (const char* pass : kPassNames) {
+            std::printf("%13s", pass);
+            for (const PathKernel* kernel : RunnableKernels()) {
+                std::printf(" %11.2f", passNanosPerPath_[kernel->name][pass]);
+            }
+            std::printf("\n");
+        }
     }
 
   private:
     std::vector<std::string> columns_;
     std::map<long, std::map<std::string, double>> nanosPerPath_;
+    std::map<std::string, std::map<std::string, double>> passNanosPerPath_;  // kernel, pass
 };
 
 }  // namespace
@@ -179,6 +245,13 @@ int main(int argc, char** argv) {
     columns.insert(columns.end(), {"natural", "floor"});
     benchmark::RegisterBenchmark("natural", Natural)->Apply(PerPath);
     benchmark::RegisterBenchmark("floor", Floor)->Apply(PerPath);
+    for (const PathKernel* kernel : RunnableKernels()) {
+        for (const Pass pass : {Pass::Draw, Pass::SplitForLog, Pass::Exponents}) {
+            const std::string name =
+                std::string(kPassNames[static_cast<std::size_t>(pass)]) + "/" + kernel->name;
+            benchmark::RegisterBenchmark(name.c_str(), KernelPass, kernel, pass)->Apply(PerBlock);
+        }
+    }
 
     // Interleaving spreads a noisy spell over all the loops instead of one.
     std::vector<char*> args(argv, argv + argc);
