@@ -101,7 +101,7 @@ for t in "${targets[@]}"; do
 done
 
 printf '%-50s %-10s %-16s' "entries" "price" "bits"
-for t in "${runnable[@]}"; do printf ' %-8s' "${t%%|*}"; done
+for t in "${runnable[@]}"; do printf ' %-9s' "${t%%|*}"; done
 echo
 passed=0
 failed=0
@@ -112,10 +112,10 @@ for entry in "${entries[@]}"; do
     for t in "${runnable[@]}"; do
         IFS='|' read -r name preset suffix runner <<<"$t"
         if [ "$(run "build/$preset" "$suffix" "$runner" "$entry")" = "$native" ]; then
-            printf ' %-8s' same
+            printf ' %-9s' same
             passed=$((passed + 1))
         else
-            printf ' %-8s' DIFFERS
+            printf ' %-9s' DIFFERS
             failed=$((failed + 1))
         fi
     done
