@@ -5,13 +5,17 @@
 
 #include "Random.h"
 
-// The pieces of the polar method, shared by the single draw and the pricer's blocks so that the two
-// cannot drift apart.
+// The pieces of the polar method, shared by the single draw, the pricer's blocks and its vector
+// kernels so that none can drift apart. The templates take a double, or a vector of doubles in the
+// kernels, where the same operators act on every lane.
 namespace polar {
 
 // Grouped as written: 2 * k, then / 32767, then - 1. Never exactly 0, so neither is a squared
 // radius.
-constexpr double Uniform(int k) { return 2.0 * k / kRandomMax - 1.0; }
+template <class Number>
+constexpr auto Uniform(Number k) {
+    return 2.0 * k / kRandomMax - 1.0;
+}
 
 // Uniform for every value the generator can give, so that a hot loop loads instead of dividing. The
 // compiler evaluates it with correctly rounded IEEE division, as the processor does.
@@ -23,11 +27,22 @@ inline constexpr std::array<double, kRandomMax + 1> kUniforms = [] {
     return table;
 }();
 
-constexpr double SquaredRadius(double x, double y) { return x * x + y * y; }
+template <class Real>
+constexpr Real SquaredRadius(Real x, Real y) {
+    return x * x + y * y;
+}
 
 // A pair exactly on the circle is rejected as well.
-constexpr bool Accepted(double s) { return s < 1.0; }
+template <class Real>
+constexpr auto Accepted(Real s) {
+    return s < 1.0;
+}
 
-inline double Normal(double x, double s) { return x * std::sqrt(-2.0 * std::log(s) / s); }
+// With the logarithm taken apart, so that a block can call log for all its paths first.
+inline double NormalFromLog(double x, double s, double logS) {
+    return x * std::sqrt(-2.0 * logS / s);
+}
+
+inline double Normal(double x, double s) { return NormalFromLog(x, s, std::log(s)); }
 
 }  // namespace polar

@@ -16,15 +16,36 @@ inline constexpr bool kUsePlatformRand = RAND_MAX == kRandomMax;
 inline constexpr std::uint32_t kInitialState = 1;
 inline std::uint32_t state = kInitialState;
 
-// One step is s * a + c modulo 2^32 (unsigned arithmetic wraps), so two steps are
-// s * a^2 + (a * c + c).
+// One step is s * a + c modulo 2^32 (unsigned arithmetic wraps).
 inline constexpr std::uint32_t kMultiplier = 214013u;
 inline constexpr std::uint32_t kIncrement = 2531011u;
-inline constexpr std::uint32_t kMultiplier2 = kMultiplier * kMultiplier;
-inline constexpr std::uint32_t kIncrement2 = kMultiplier * kIncrement + kIncrement;
 
-[[nodiscard]] constexpr int Output(std::uint32_t s) {
-    return static_cast<int>((s >> 16) & 0x7FFFu);
+// Several steps taken as one: s * multiplier + increment, again modulo 2^32.
+struct Jump {
+    std::uint32_t multiplier;
+    std::uint32_t increment;
+};
+
+[[nodiscard]] constexpr Jump JumpOf(unsigned steps) {
+    Jump jump{1u, 0u};
+    for (unsigned i = 0; i < steps; ++i) {
+        jump = {jump.multiplier * kMultiplier, jump.increment * kMultiplier + kIncrement};
+    }
+    return jump;
+}
+
+// Templates so that the vector kernels step and read many states with the same code.
+template <class Word>
+[[nodiscard]] constexpr Word Step(Word s, Jump jump) {
+    return s * jump.multiplier + jump.increment;
+}
+
+inline constexpr Jump kOneStep = JumpOf(1);
+inline constexpr Jump kTwoSteps = JumpOf(2);
+
+template <class Word>
+[[nodiscard]] constexpr Word Output(Word s) {
+    return (s >> 16) & 0x7FFFu;
 }
 
 }  // namespace random_detail
@@ -42,8 +63,8 @@ class RandomRun {
         if constexpr (random_detail::kUsePlatformRand) {
             return std::rand();
         } else {
-            state_ = state_ * random_detail::kMultiplier + random_detail::kIncrement;
-            return random_detail::Output(state_);
+            state_ = random_detail::Step(state_, random_detail::kOneStep);
+            return static_cast<int>(random_detail::Output(state_));
         }
     }
 
@@ -55,11 +76,15 @@ class RandomRun {
             return {first, std::rand()};
         } else {
             using namespace random_detail;
-            const std::uint32_t first = state_ * kMultiplier + kIncrement;
-            state_ = state_ * kMultiplier2 + kIncrement2;
-            return {Output(first), Output(state_)};
+            const std::uint32_t first = Step(state_, kOneStep);
+            state_ = Step(state_, kTwoSteps);
+            return {static_cast<int>(Output(first)), static_cast<int>(Output(state_))};
         }
     }
+
+    // The stand-in's state itself, for kernels that step many attempts at once.
+    [[nodiscard]] std::uint32_t StandInState() const { return state_; }
+    void SetStandInState(std::uint32_t state) { state_ = state; }
 
   private:
     std::uint32_t state_;

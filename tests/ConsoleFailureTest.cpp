@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,11 +98,12 @@ std::vector<FailureCase> AllCases() {
     return cases;
 }
 
-std::string CaseName(const testing::TestParamInfo<FailureCase>& info) {
+void PrintTo(const FailureCase& c, std::ostream* out) {
     static const char* const kKinds[] = {"Letter", "EndOfInput", "TooLarge"};
-    return "Read" + std::to_string(info.param.read + 1) + kKinds[static_cast<int>(info.param.bad)];
+    *out << "Read" << c.read + 1 << kKinds[static_cast<int>(c.bad)];
 }
 
-INSTANTIATE_TEST_SUITE_P(EachRead, BadEntry, testing::ValuesIn(AllCases()), CaseName);
+INSTANTIATE_TEST_SUITE_P(EachRead, BadEntry, testing::ValuesIn(AllCases()),
+                         testing::PrintToStringParamName());
 
 }  // namespace

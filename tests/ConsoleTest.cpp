@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <sstream>
 #include <string>
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "support/CaseNames.h"
 #include "support/ConsoleTexts.h"
 #include "support/Program.h"
 
@@ -47,6 +49,10 @@ struct ChoiceCase {
     bool isCall;
 };
 
+void PrintTo(const ChoiceCase& c, std::ostream* out) {
+    *out << CaseName(c.isCall).With("Entry", *c.entry != '\0' ? c.entry : "Nothing");
+}
+
 class CallPutChoice : public testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(CallPutChoice, OnlyZeroSelectsTheCall) {
@@ -56,14 +62,13 @@ TEST_P(CallPutChoice, OnlyZeroSelectsTheCall) {
     EXPECT_EQ(run.status, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Entries, CallPutChoice,
-    testing::Values(ChoiceCase{"0", true}, ChoiceCase{"00", true}, ChoiceCase{"1", false},
-                    ChoiceCase{"7", false}, ChoiceCase{"4294967295", false},
-                    ChoiceCase{"4294967296", false}, ChoiceCase{"p", false}, ChoiceCase{"", false}),
-    [](const testing::TestParamInfo<ChoiceCase>& info) {
-        return std::string(info.param.isCall ? "Call" : "Put") + std::to_string(info.index);
-    });
+INSTANTIATE_TEST_SUITE_P(Entries, CallPutChoice,
+                         testing::Values(ChoiceCase{"0", true}, ChoiceCase{"00", true},
+                                         ChoiceCase{"1", false}, ChoiceCase{"7", false},
+                                         ChoiceCase{"4294967295", false},
+                                         ChoiceCase{"4294967296", false}, ChoiceCase{"p", false},
+                                         ChoiceCase{"", false}),
+                         testing::PrintToStringParamName());
 
 // What the stream writes for the NaN of this platform's 0.0 / 0.0: "-nan" with glibc on x86, "nan"
 // on aarch64 and with Windows' runtime.

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ostream>
 #include <sstream>
 #include <string>
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "support/CaseNames.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -46,6 +48,13 @@ struct ZeroVolCase {
     const char* shown;
 };
 
+void PrintTo(const ZeroVolCase& c, std::ostream* out) {
+    *out << CaseName(c.isCall)
+                .With("Strike", c.strike)
+                .With("Vol", c.vol)
+                .With("Paths", c.numberOfPaths);
+}
+
 class ZeroVolatility : public testing::TestWithParam<ZeroVolCase> {};
 
 // Without volatility every path ends at the forward, so the price is known whatever the draws.
@@ -63,10 +72,7 @@ INSTANTIATE_TEST_SUITE_P(ForwardPayOffs, ZeroVolatility,
                                          ZeroVolCase{true, 190, 0.0, 1, "7.36022"},
                                          ZeroVolCase{true, 190, -0.0, 777, "7.36022"},
                                          ZeroVolCase{true, 200, 0.0, 1000, "0"}),
-                         [](const testing::TestParamInfo<ZeroVolCase>& info) {
-                             return std::string(info.param.isCall ? "Call" : "Put") +
-                                    std::to_string(info.index);
-                         });
+                         testing::PrintToStringParamName());
 
 TEST(PriceByMonteCarlo, AtExpiryPaysTheIntrinsicValue) {
     ResetRandom();

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <string>
+#include <ostream>
 
 #include "PayOff.h"
+#include "support/CaseNames.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -18,6 +19,10 @@ struct PayOffCase {
     double spot;
     double expected;
 };
+
+void PrintTo(const PayOffCase& c, std::ostream* out) {
+    *out << CaseName(c.isCall).With("Strike", c.strike).With("Spot", c.spot);
+}
 
 class PayOffEvaluate : public testing::TestWithParam<PayOffCase> {};
 
@@ -41,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
                                std::numeric_limits<double>::infinity()},
                     PayOffCase{true, std::numeric_limits<double>::infinity(),
                                std::numeric_limits<double>::infinity(), 0}),
-    [](const testing::TestParamInfo<PayOffCase>& info) {
-        return std::string(info.param.isCall ? "Call" : "Put") + std::to_string(info.index);
-    });
+    testing::PrintToStringParamName());
 
 }  // namespace

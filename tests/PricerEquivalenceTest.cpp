@@ -7,10 +7,12 @@
 
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
+#include "PathKernel.h"
 #include "PayOff.h"
 #include "PolarMethod.h"
 #include "Random.h"
 #include "support/AllocationCounter.h"
+#include "support/CaseNames.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -18,19 +20,20 @@ namespace {
 // Block size of the production pricer is 256; the counts straddle one and two blocks.
 constexpr std::uint32_t kPathCounts[] = {0, 1, 2, 255, 256, 257, 511, 512, 513, 1000};
 
-using Case = std::tuple<bool, double, double, std::uint32_t>;  // call?, vol, expiry, paths
+// kernel, call?, vol, expiry, paths
+using Case = std::tuple<const PathKernel*, bool, double, double, std::uint32_t>;
 
 class MatchesTheNaturalLoop : public testing::TestWithParam<Case> {};
 
 TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
-    const auto [isCall, vol, expiry, paths] = GetParam();
+    const auto [kernel, isCall, vol, expiry, paths] = GetParam();
     const auto payOff = MakePayOff(isCall, 200);
 
     ResetRandom();
     const double natural = PriceByNaturalLoop(*payOff, expiry, 195, vol, 0.05, paths);
     const int naturalNext = NextRandom();
     ResetRandom();
-    const double production = PriceByMonteCarlo(*payOff, expiry, 195, vol, 0.05, paths);
+    const double production = PriceWithKernel(*kernel, *payOff, expiry, 195, vol, 0.05, paths);
     const int productionNext = NextRandom();
 
     EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
@@ -38,14 +41,32 @@ TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
     EXPECT_EQ(productionNext, naturalNext);
 }
 
+std::string GridCaseName(const testing::TestParamInfo<Case>& info) {
+    const auto [kernel, isCall, vol, expiry, paths] = info.param;
+    return CaseName(isCall)
+        .With("Vol", vol)
+        .With("Expiry", expiry)
+        .With("Paths", paths)
+        .With("", kernel->name)
+        .str();
+}
+
+// Every kernel this processor can run, each forced in turn.
+const auto kEachKernel = testing::ValuesIn(RunnableKernels().begin(), RunnableKernels().end());
+
 INSTANTIATE_TEST_SUITE_P(Grid, MatchesTheNaturalLoop,
-                         testing::Combine(testing::Bool(), testing::Values(0.0, -0.3, 0.3),
+                         testing::Combine(kEachKernel, testing::Bool(),
+                                          testing::Values(0.0, -0.3, 0.3),
                                           testing::Values(0.0, -0.25, 0.25, 1.0),
                                           testing::ValuesIn(kPathCounts)),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             return std::string(std::get<0>(info.param) ? "Call" : "Put") +
-                                    std::to_string(info.index);
-                         });
+                         GridCaseName);
+
+// Enough blocks for every way a block can end to occur many times over.
+INSTANTIATE_TEST_SUITE_P(Long, MatchesTheNaturalLoop,
+                         testing::Combine(kEachKernel, testing::Bool(), testing::Values(0.3),
+                                          testing::Values(0.25),
+                                          testing::Values(std::uint32_t{1'000'000})),
+                         GridCaseName);
 
 TEST(MatchesTheNaturalLoop, WhenCallsFollowOneAnother) {
     // A second call continues the generator's sequence where the first left it.
