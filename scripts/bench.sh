@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh cmake g++ make libbenchmark-dev
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DPRICER_BUILD_TESTS=OFF -DPRICER_BUILD_BENCH=ON >/dev/null
-cmake --build build/bench --target pricer_benchmark -j"$(nproc)" >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j"$(nproc)" >/dev/null
 exec build/bench/bench/pricer_benchmark "$@"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, from Debian's packages, whichever of the named packages this machine lacks.
+# Installs, from Debian's packages, whichever of the named packages this machine lacks, without
+# what they only recommend (for wine, half its size).
 # Usage: scripts/install-deps.sh [package ...]   (default: what building and testing need)
 set -euo pipefail
 
@@ -16,4 +17,4 @@ echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -7,7 +7,6 @@ scripts/install-deps.sh cmake g++ make
 [ -x build/release/app/price_option ] ||
     echo "Building the program in build/release; the first run takes a little while..." >&2
 # Configure once: a later build re-runs CMake itself when a CMake file has changed.
-[ -f build/release/CMakeCache.txt ] ||
-    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DPRICER_BUILD_TESTS=OFF >/dev/null
-cmake --build build/release --target price_option -j"$(nproc)" >/dev/null
+[ -f build/release/CMakeCache.txt ] || cmake --preset release >/dev/null
+cmake --build --preset release -j"$(nproc)" >/dev/null
 exec build/release/app/price_option
