@@ -150,12 +150,12 @@ void KernelPass(benchmark::State& state, const PathKernel* kernel, Pass pass) {
     }
 }
 
-constexpr int kRepetitions = 9;
+constexpr int kRepetitions = 30;
 
 // This machine's neighbours come and go: each loop runs several times, interleaved with the others,
 // and the fastest repetition stands for what the code costs.
 void FastestOfSeveral(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kNanosecond)->MinTime(0.2);
+    b->Unit(benchmark::kNanosecond)->MinTime(0.03);
     b->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
     b->ComputeStatistics(
         "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
