@@ -11,10 +11,10 @@
 
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
-#include "PathKernel.h"
 #include "PayOff.h"
 #include "PolarMethod.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 
 namespace {
 
@@ -196,7 +196,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         std::fputc('\n', stderr);
         std::printf(
             "nanoseconds per path, fastest of %d interleaved repetitions; chosen kernel: %s\n",
-            kRepetitions, ChosenKernel().name);
+            kRepetitions, RunnableKernels().back()->name);
         std::printf("%9s", "paths");
         for (const std::string& column : columns_) {
             std::printf(" %11s", column.c_str());

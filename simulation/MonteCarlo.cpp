@@ -5,10 +5,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
-#include "PathKernel.h"
 #include "PolarMethod.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 
 namespace {
 
@@ -49,6 +50,15 @@ void LogInTwoRuns(const PathKernel& kernel, std::size_t n, Block& block) {
     return runningSum;
 }
 
+// The kernels built for this platform, narrowest first (simulation/CMakeLists.txt decides).
+constexpr std::array kBuiltKernels = {
+    &kPortableKernel,
+#ifdef PRICER_X86_KERNELS
+    &kAvx2Kernel,
+    &kAvx512Kernel,
+#endif
+};
+
 }  // namespace
 
 double DrawStandardNormal() {
@@ -60,6 +70,16 @@ double DrawStandardNormal() {
             return polar::Normal(x, s);
         }
     }
+}
+
+std::span<const PathKernel* const> RunnableKernels() {
+    static const auto runnable = [] {
+        std::array<const PathKernel*, kBuiltKernels.size()> kernels{};
+        const auto end = std::copy_if(kBuiltKernels.begin(), kBuiltKernels.end(), kernels.begin(),
+                                      [](const PathKernel* kernel) { return kernel->runnable(); });
+        return std::pair(kernels, static_cast<std::size_t>(end - kernels.begin()));
+    }();
+    return {runnable.first.data(), runnable.second};
 }
 
 // Paths go in blocks, and each block in passes: draw the accepted pairs, take their logarithms,
@@ -91,5 +111,6 @@ double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double ex
 
 double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol, double r,
                          std::uint32_t numberOfPaths) {
-    return PriceWithKernel(ChosenKernel(), payOff, expiry, spot, vol, r, numberOfPaths);
+    static const PathKernel& widest = *RunnableKernels().back();
+    return PriceWithKernel(widest, payOff, expiry, spot, vol, r, numberOfPaths);
 }

@@ -4,11 +4,26 @@
 
 #include "PayOff.h"
 
-// One standard normal variate by the polar rejection method, from pairs of the generator's integers
-// (two per attempt); of each accepted pair only the first coordinate's variate is kept.
+// Every formula here is evaluated as grouped, left to right, each step rounded to double; sqrt,
+// log and exp are the standard library's. The generator (Random.h) gives integers 0 to 32767.
+
+// One standard normal variate by the polar method, from two of the generator's integers k1, k2 per
+// attempt:
+//     x = 2 * k1 / 32767 - 1;  y = 2 * k2 / 32767 - 1;  s = x * x + y * y
+// attempts until s < 1, then returns x * sqrt(-2 * log(s) / s).
 [[nodiscard]] double DrawStandardNormal();
 
-// Discounted mean pay-off over numberOfPaths terminal prices under lognormal dynamics with drift r.
-// expiry in years; vol and r as yearly fractions. No input is checked: 0 paths gives NaN.
+// The discounted mean pay-off over numberOfPaths terminal prices under lognormal dynamics with
+// drift r; expiry in years, vol and r as yearly fractions. The result is, bit for bit, that of this
+// loop, and the generator is left where the loop leaves it:
+//     variance = vol * vol * expiry;  rootVariance = sqrt(variance)
+//     movedSpot = spot * exp(r * expiry + -0.5 * variance);  runningSum = 0
+//     numberOfPaths times, in order:
+//         thisSpot = movedSpot * exp(rootVariance * DrawStandardNormal())
+//         runningSum = runningSum + payOff.Evaluate(thisSpot)
+//     return runningSum / numberOfPaths * exp(-r * expiry)
+// It prices blocks of paths in passes, with the widest kernel this processor runs (kernels/); the
+// tests hold every kernel to that loop, written out in tests/reference/NaturalPricer.cpp. No input
+// is checked: 0 paths gives NaN.
 [[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
                                        double r, std::uint32_t numberOfPaths);

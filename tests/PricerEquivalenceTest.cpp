@@ -7,10 +7,10 @@
 
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
-#include "PathKernel.h"
 #include "PayOff.h"
 #include "PolarMethod.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/AllocationCounter.h"
 #include "support/CaseNames.h"
 #include "support/PayOffs.h"

@@ -3,6 +3,7 @@
 // from a fresh generator, as a new run of the program does.
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 
 #include "MonteCarlo.h"
 #include "PayOff.h"

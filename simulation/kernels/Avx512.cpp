@@ -1,17 +1,18 @@
 // The kernel for processors with AVX-512: eight attempts per round, the accepted ones packed by
 // compressing the vector of candidates.
 
-#include "PathKernel.h"
-
-#ifdef PRICER_X86_64_KERNELS
-
 #include <immintrin.h>
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
 
-#include "KernelSteps.h"
+#include "Kernel.h"
+
+// What this kernel is compiled for, and so what the processor must have.
+#define KERNEL_ISA "avx512f"
+
+static_assert(!lcg::kUsePlatformRand, "the lanes skip ahead in the generator's sequence");
 
 namespace {
 
@@ -21,32 +22,24 @@ using Reals = double __attribute__((vector_size(64)));
 using Lanes = kernel_steps::AttemptLanes<Words, Ints, Reals>;
 
 // Compressing in registers and storing whole vectors is fast where a compressing store to memory
-// is slow; hence the kDrawSlack slots past n.
-[[gnu::target("avx512f,popcnt")]] void DrawAcceptedPairs(RandomRun& random, std::size_t n,
-                                                         double* x, double* s) {
-    Lanes lanes(random.StandInState());
-    for (std::size_t count = 0;; lanes.Advance()) {
-        Reals candidateX;
-        Reals candidateS;
-        Lanes::Flags acceptedLanes;
-        lanes.Candidates(candidateX, candidateS, acceptedLanes);
-        const __mmask8 accepted =
-            _mm512_test_epi64_mask((__m512i)acceptedLanes, (__m512i)acceptedLanes);
-        _mm512_storeu_pd(x + count, _mm512_maskz_compress_pd(accepted, (__m512d)candidateX));
-        _mm512_storeu_pd(s + count, _mm512_maskz_compress_pd(accepted, (__m512d)candidateS));
-        const std::size_t kept = std::popcount(static_cast<unsigned>(accepted));
-        if (count + kept >= n) {
-            random.SetStandInState(lanes.StateAfter(kernel_steps::NthSetBit(accepted, n - count)));
-            return;
-        }
-        count += kept;
-    }
+// is slow.
+[[gnu::target(KERNEL_ISA)]] unsigned Pack(const Reals& x, const Reals& s,
+                                          const Lanes::Flags& accepted, double* xOut,
+                                          double* sOut) {
+    const __mmask8 mask = _mm512_test_epi64_mask((__m512i)accepted, (__m512i)accepted);
+    _mm512_storeu_pd(xOut, _mm512_maskz_compress_pd(mask, (__m512d)x));
+    _mm512_storeu_pd(sOut, _mm512_maskz_compress_pd(mask, (__m512d)s));
+    return mask;
+}
+
+[[gnu::target(KERNEL_ISA)]] void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x,
+                                                   double* s) {
+    kernel_steps::DrawAcceptedPairs<Lanes, Pack>(random, n, x, s);
 }
 
 // Sixteen paths at a time: their indices compressed into one list or the other.
-[[gnu::target("avx512f,popcnt")]] std::size_t SplitForLog(std::size_t n, const double* s,
-                                                          std::uint32_t* below,
-                                                          std::uint32_t* from) {
+[[gnu::target(KERNEL_ISA)]] std::size_t SplitForLog(std::size_t n, const double* s,
+                                                    std::uint32_t* below, std::uint32_t* from) {
     const __m512d secondFrom = _mm512_set1_pd(kLogSecondPathFrom);
     __m512i indices = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     std::size_t belowCount = 0;
@@ -68,14 +61,13 @@ using Lanes = kernel_steps::AttemptLanes<Words, Ints, Reals>;
     return belowCount;
 }
 
-[[gnu::target("avx512f")]] void ToExponents(std::size_t n, const double* x, const double* s,
-                                            const double* logS, double rootVariance,
-                                            double* exponent) {
+[[gnu::target(KERNEL_ISA)]] void ToExponents(std::size_t n, const double* x, const double* s,
+                                             const double* logS, double rootVariance,
+                                             double* exponent) {
     kernel_steps::ToExponents(n, x, s, logS, rootVariance, exponent);
 }
 
 }  // namespace
 
-const PathKernel kAvx512Kernel = {"avx512", DrawAcceptedPairs, SplitForLog, ToExponents};
-
-#endif
+const PathKernel kAvx512Kernel = {"avx512", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
+                                  DrawAcceptedPairs, SplitForLog, ToExponents};
