@@ -19,7 +19,8 @@ constexpr std::size_t kBlockSize = 256;
 // One block of paths, each stage in an array of its own so that every pass is a plain loop.
 struct Block {
     std::array<double, kBlockSize + kDrawSlack> x;
-    std::array<double, kBlockSize + kDrawSlack> s;
+    std::array<double, kBlockSize + kDrawSlack>
+        s{};  // defined past the paths, which a kernel reads
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
     std::array<std::uint32_t, kBlockSize + kDrawSlack> logBelow;  // paths by log's range

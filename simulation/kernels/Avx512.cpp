@@ -17,9 +17,8 @@ static_assert(!lcg::kUsePlatformRand, "the lanes skip ahead in the generator's s
 namespace {
 
 using Words = std::uint32_t __attribute__((vector_size(32)));
-using Ints = std::int32_t __attribute__((vector_size(32)));
 using Reals = double __attribute__((vector_size(64)));
-using Lanes = kernel_steps::AttemptLanes<Words, Ints, Reals>;
+using Lanes = kernel_steps::AttemptLanes<Words, Reals>;
 
 // Compressing in registers and storing whole vectors is fast where a compressing store to memory
 // is slow.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 
 #include "PayOff.h"
 #include "PolarMethod.h"
@@ -79,23 +80,19 @@ inline void ToExponents(std::size_t n, const double* x, const double* s, const d
 #if defined(__GNUC__)  // GCC's vector extensions, which clang shares
 
 // Attempts of the generator, one per lane of a vector: lane l holds the two states of attempt l,
-// and each round every lane skips ahead over the values that all the lanes have used. Words and
-// Ints are vectors of 32-bit integers, Reals a vector of as many doubles. Vectors go between
+// and each round every lane skips ahead over the values that all the lanes have used. Words is a
+// vector of 32-bit integers, Reals a vector of as many doubles. Vectors go between
 // functions by reference: by value, between code built for a kernel's instruction set and code
 // built for the baseline, they would not arrive where the callee looks.
-template <class Words, class Ints, class RealVector>
+template <class Words, class RealVector>
 class AttemptLanes {
   public:
     using Reals = RealVector;
     static constexpr std::size_t kLanes = sizeof(Reals) / sizeof(double);
     using Flags = decltype(Reals{} < 1.0);  // all ones in a lane where a comparison holds
 
-    explicit AttemptLanes(std::uint32_t state) {
-        for (std::size_t l = 0; l < kLanes; ++l) {
-            first_[l] = state = lcg::Step(state, lcg::kOneStep);
-            second_[l] = state = lcg::Step(state, lcg::kOneStep);
-        }
-    }
+    explicit AttemptLanes(std::uint32_t state)
+        : first_(SkippedBy<1>(state)), second_(SkippedBy<2>(state)) {}
 
     void Candidates(Reals& x, Reals& s, Flags& accepted) const {
         x = polar::Uniform(AsReals(lcg::Output(first_)));
@@ -114,8 +111,21 @@ class AttemptLanes {
   private:
     static constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kLanes);
 
-    // Outputs have 15 bits, so the signed conversion, which every width has, is exact.
-    static Reals AsReals(Words outputs) { return __builtin_convertvector((Ints)outputs, Reals); }
+    // Lane l's state 2 * l + kSteps steps on, each lane from the given state, not from the last.
+    template <unsigned kSteps>
+    static Words SkippedBy(std::uint32_t state) {
+        return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
+            return Words{lcg::Step(state, lcg::SkipAheadBy(2 * l + kSteps))...};
+        }(std::make_integer_sequence<unsigned, kLanes>{});
+    }
+
+    // Lane by lane, which the compilers turn into one conversion where a vector cast would take
+    // GCC several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
+    static Reals AsReals(const Words& outputs) {
+        return [&]<std::size_t... l>(std::index_sequence<l...>) {
+            return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[l]))...};
+        }(std::make_index_sequence<kLanes>{});
+    }
 
     Words first_;
     Words second_;
