@@ -24,15 +24,12 @@ constexpr double kVol = 0.30;
 constexpr double kRate = 0.05;
 const PayOffCall kTypicalCall(200);
 
-// The floor and the passes run over paths drawn beforehand: more than a branch predictor can
-// learn, few enough to stay in the L2 cache.
+// The floor runs over paths drawn beforehand: more than a branch predictor can learn, few enough
+// to stay in the L2 cache.
 constexpr std::size_t kDrawnPaths = 1 << 14;
-constexpr std::size_t kBlock = 256;
 
 struct DrawnPaths {
-    std::vector<double> x;  // accepted pairs
-    std::vector<double> s;
-    std::vector<double> logS;
+    std::vector<double> s;         // accepted squared radii
     std::vector<double> exponent;  // exp of it is the path's terminal spot
 };
 
@@ -47,9 +44,7 @@ const DrawnPaths& Drawn() {
             const double x = polar::Uniform(random.Next());
             const double s = polar::SquaredRadius(x, polar::Uniform(random.Next()));
             if (polar::Accepted(s)) {
-                drawn.x.push_back(x);
                 drawn.s.push_back(s);
-                drawn.logS.push_back(std::log(s));
                 drawn.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));
             }
         }
@@ -69,11 +64,11 @@ const DrawnPaths& Drawn() {
 // Evaluate through PayOff, and one add, kept out of the loops that call. Nothing else.
 double FloorLoop(const PayOff& payOff, std::uint32_t numberOfPaths) {
     const DrawnPaths& paths = Drawn();
-    std::array<double, kBlock> logS{};
-    std::array<double, kBlock> payOffs{};
+    std::array<double, kBlockSize> logS{};
+    std::array<double, kBlockSize> payOffs{};
     double sum = 0.0;
-    for (std::uint32_t done = 0; done < numberOfPaths; done += kBlock) {
-        const std::size_t n = std::min<std::size_t>(kBlock, numberOfPaths - done);
+    for (std::uint32_t done = 0; done < numberOfPaths; done += kBlockSize) {
+        const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
         const std::size_t first = done % kDrawnPaths;
         for (std::size_t i = 0; i < n; ++i) {
             logS[i] = std::log(paths.s[first + i]);
@@ -119,34 +114,13 @@ void Floor(benchmark::State& state) {
     }
 }
 
-// Each of a kernel's passes alone, one block at a time.
-enum class Pass { Draw, SplitForLog, Exponents };
-constexpr std::array<const char*, 3> kPassNames = {"draw", "split for log", "exponents"};
-
-void KernelPass(benchmark::State& state, const PathKernel* kernel, Pass pass) {
-    const DrawnPaths& paths = Drawn();
-    std::array<double, kBlock + kDrawSlack> x{};
-    std::array<double, kBlock + kDrawSlack> s{};
-    std::array<std::uint32_t, kBlock + kDrawSlack> below{};
-    std::array<std::uint32_t, kBlock + kDrawSlack> from{};
+// A kernel's part alone, up to the exponents, one block at a time.
+void KernelPart(benchmark::State& state, const PathKernel* kernel) {
+    Block block;
     RandomRun random;
-    std::size_t first = 0;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        switch (pass) {
-            case Pass::Draw:
-                kernel->drawAcceptedPairs(random, kBlock, x.data(), s.data());
-                break;
-            case Pass::SplitForLog:
-                benchmark::DoNotOptimize(
-                    kernel->splitForLog(kBlock, &paths.s[first], below.data(), from.data()));
-                break;
-            case Pass::Exponents:
-                kernel->toExponents(kBlock, &paths.x[first], &paths.s[first], &paths.logS[first],
-                                    0.15, x.data());
-                break;
-        }
+        kernel->drawExponents(random, kBlockSize, kVol * std::sqrt(kExpiry), block);
         benchmark::ClobberMemory();
-        first = (first + kBlock) % kDrawnPaths;
     }
 }
 
@@ -165,13 +139,13 @@ void PerPath(benchmark::internal::Benchmark* b) {
     b->RangeMultiplier(10)->Range(1000, 10'000'000)->Apply(FastestOfSeveral);
 }
 
-void PerBlock(benchmark::internal::Benchmark* b) { b->Arg(kBlock)->Apply(FastestOfSeveral); }
+void PerBlock(benchmark::internal::Benchmark* b) { b->Arg(kBlockSize)->Apply(FastestOfSeveral); }
 
-// Collects the fastest repetitions and prints one table of nanoseconds per path and ratios, all
-// from this one run; the library's own per-run lines would only be noise here.
+// Collects the fastest repetitions and prints tables of nanoseconds per path and ratios, all from
+// this one run; the library's own per-run lines would only be noise here.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
-    explicit RatioReporter(std::vector<std::string> columns) : columns_(std::move(columns)) {}
+    explicit RatioReporter(std::vector<std::string> loops) : loops_(std::move(loops)) {}
 
     bool ReportContext(const Context&) override { return true; }
 
@@ -179,14 +153,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
                 const long paths = std::stol(run.run_name.args);
-                const double nanosPerPath =
+                nanosPerPath_[paths][run.run_name.function_name] =
                     run.GetAdjustedRealTime() / static_cast<double>(paths);  // in nanoseconds
-                const std::string& name = run.run_name.function_name;
-                if (const auto slash = name.find('/'); slash != std::string::npos) {
-                    passNanosPerPath_[name.substr(slash + 1)][name.substr(0, slash)] = nanosPerPath;
-                } else {
-                    nanosPerPath_[paths][name] = nanosPerPath;
-                }
             }
         }
         std::fputc('.', stderr);  // a sign of life: the whole run takes a minute or two
@@ -195,63 +163,61 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void Finalize() override {
         std::fputc('\n', stderr);
         std::printf(
-            "nanoseconds per path, fastest of %d interleaved repetitions; chosen kernel: %s\n",
+            "nanoseconds per path, fastest of %d interleaved repetitions; production runs %s\n",
             kRepetitions, RunnableKernels().back()->name);
         std::printf("%9s", "paths");
-        for (const std::string& column : columns_) {
-            std::printf(" %11s", column.c_str());
+        for (const std::string& loop : loops_) {
+            std::printf(" %10s", loop.c_str());
         }
-        std::printf(" | %17s %17s %19s\n", "production/floor", "portable/floor",
-                    "natural/production");
-        for (auto& [paths, ns] : nanosPerPath_) {
-            std::printf("%9ld", paths);
-            for (const std::string& column : columns_) {
-                std::printf(" %11.2f", ns[column]);
-            }
-            std::printf(" | %17.2f %17.2f %19.2f\n", ns["production"] / ns["floor"],
-                        ns["portable"] / ns["floor"], ns["natural"] / ns["production"]);
-        }
-        std::printf("\nnanoseconds per path of each kernel's passes, in blocks of %zu paths\n",
-                    kBlock);
-        std::printf("%13s", "pass");
+        std::printf(" | per floor:");
         for (const PathKernel* kernel : RunnableKernels()) {
-            std::printf(" %11s", kernel->name);
+            std::printf(" %9s", kernel->name);
+        }
+        std::printf(" | natural/production\n");
+        for (auto& [paths, ns] : nanosPerPath_) {
+            if (paths == kBlockSize) {
+                continue;
+            }
+            std::printf("%9ld", paths);
+            for (const std::string& loop : loops_) {
+                std::printf(" %10.2f", ns[loop]);
+            }
+            std::printf(" | %10s", "");
+            for (const PathKernel* kernel : RunnableKernels()) {
+                std::printf(" %9.2f", ns[kernel->name] / ns["floor"]);
+            }
+            std::printf(" | %18.2f\n", ns["natural"] / ns["production"]);
+        }
+        std::printf(
+            "\nnanoseconds per path of each kernel's part (draw, log, exponents), blocks of %zu\n",
+            kBlockSize);
+        for (const PathKernel* kernel : RunnableKernels()) {
+            std::printf(" %10s %5.2f", kernel->name,
+                        nanosPerPath_[kBlockSize][std::string("part/") + kernel->name]);
         }
         std::printf("\n");
-        for (const char* pass : kPassNames) {
-            std::printf("%13s", pass);
-            for (const PathKernel* kernel : RunnableKernels()) {
-                std::printf(" %11.2f", passNanosPerPath_[kernel->name][pass]);
-            }
-            std::printf("\n");
-        }
     }
 
   private:
-    std::vector<std::string> columns_;
-    std::map<long, std::map<std::string, double>> nanosPerPath_;
-    std::map<std::string, std::map<std::string, double>> passNanosPerPath_;  // kernel, pass
+    std::vector<std::string> loops_;
+    std::map<long, std::map<std::string, double>> nanosPerPath_;  // paths, loop
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> columns = {"production"};
+    std::vector<std::string> loops = {"production"};
     benchmark::RegisterBenchmark("production", Production)->Apply(PerPath);
     for (const PathKernel* kernel : RunnableKernels()) {
-        columns.emplace_back(kernel->name);
+        loops.emplace_back(kernel->name);
         benchmark::RegisterBenchmark(kernel->name, Kernel, kernel)->Apply(PerPath);
+        benchmark::RegisterBenchmark((std::string("part/") + kernel->name).c_str(), KernelPart,
+                                     kernel)
+            ->Apply(PerBlock);
     }
-    columns.insert(columns.end(), {"natural", "floor"});
+    loops.insert(loops.end(), {"natural", "floor"});
     benchmark::RegisterBenchmark("natural", Natural)->Apply(PerPath);
     benchmark::RegisterBenchmark("floor", Floor)->Apply(PerPath);
-    for (const PathKernel* kernel : RunnableKernels()) {
-        for (const Pass pass : {Pass::Draw, Pass::SplitForLog, Pass::Exponents}) {
-            const std::string name =
-                std::string(kPassNames[static_cast<std::size_t>(pass)]) + "/" + kernel->name;
-            benchmark::RegisterBenchmark(name.c_str(), KernelPass, kernel, pass)->Apply(PerBlock);
-        }
-    }
 
     // Interleaving spreads a noisy spell over all the loops instead of one.
     std::vector<char*> args(argv, argv + argc);
@@ -259,7 +225,7 @@ int main(int argc, char** argv) {
     args.insert(args.begin() + 1, interleave.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter(columns);
+    RatioReporter reporter(loops);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

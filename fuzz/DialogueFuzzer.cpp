@@ -1,6 +1,9 @@
 // Drives the console dialogue with arbitrary bytes. Whatever the input, it must write the seven
-// prompts and one result line, and end; the sanitizers watch for anything unsafe on the way.
+// prompts and one result line, and end; the sanitizers watch for anything unsafe on the way. The
+// dialogue's pricer runs every kernel this processor has on the entries, so that odd ones reach
+// each kernel's edges and tails too.
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,15 +12,33 @@
 #include <string_view>
 
 #include "Dialogue.h"
+#include "NaturalPricer.h"
+#include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/ConsoleTexts.h"
 
 namespace {
 
-// A few paths show everything the dialogue does with the count; billions would only take time.
-double PriceFewPaths(const PayOff& payOff, double expiry, double spot, double vol, double r,
-                     std::uint32_t numberOfPaths) {
-    return PriceByMonteCarlo(payOff, expiry, spot, vol, r,
-                             std::min<std::uint32_t>(numberOfPaths, 64));
+// Past one block, so that blocks end both full and part full; billions would only take time.
+constexpr std::uint32_t kMostPaths = 300;
+
+// Each kernel must give the plain loop's price to the bit, from the same state of the generator,
+// and leave the generator where the loop leaves it.
+double PriceWithEveryKernel(const PayOff& payOff, double expiry, double spot, double vol, double r,
+                            std::uint32_t numberOfPaths) {
+    const std::uint32_t paths = std::min(numberOfPaths, kMostPaths);
+    ResetRandom();
+    const double natural = PriceByNaturalLoop(payOff, expiry, spot, vol, r, paths);
+    const int naturalNext = NextRandom();
+    for (const PathKernel* kernel : RunnableKernels()) {
+        ResetRandom();
+        const double price = PriceWithKernel(*kernel, payOff, expiry, spot, vol, r, paths);
+        if (std::bit_cast<std::uint64_t>(price) != std::bit_cast<std::uint64_t>(natural) ||
+            NextRandom() != naturalNext) {
+            std::abort();
+        }
+    }
+    return natural;
 }
 
 }  // namespace
@@ -25,7 +46,7 @@ double PriceFewPaths(const PayOff& payOff, double expiry, double spot, double vo
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     std::ostringstream out;
-    RunDialogue(in, out, PriceFewPaths);
+    RunDialogue(in, out, PriceWithEveryKernel);
 
     const std::string written = out.str();
     const std::string_view price = std::string_view(written).substr(

@@ -1,12 +1,15 @@
 #pragma once
 
-// What the kernels share. A kernel does the passes of a block of paths whose speed depends on the
-// processor's vector width; one file here per instruction set. Every kernel gives the same doubles
-// and leaves the generator in the same state: only the instructions differ.
+// What the kernels share. A kernel draws a block of paths up to their exponents, the part whose
+// speed depends on the processor's vector width; one file here per instruction set. Every kernel
+// gives the same doubles and leaves the generator in the same state: only the instructions differ.
 
+#include <array>
 #include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <utility>
 
@@ -14,29 +17,29 @@
 #include "PolarMethod.h"
 #include "Random.h"
 
+// Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
+inline constexpr std::size_t kBlockSize = 256;
+// Vector code stores and reads whole vectors, up to this many slots past a block's paths.
+inline constexpr std::size_t kSlack = 16;
+
+// Each pass's results in an array of its own, so that every pass is a plain loop.
+struct Block {
+    std::array<double, kBlockSize + kSlack> x;
+    std::array<double, kBlockSize + kSlack> s{};  // defined past the paths, where vectors read
+    std::array<double, kBlockSize> logS;
+    std::array<double, kBlockSize> exponent;
+    std::array<std::uint32_t, kBlockSize + kSlack> logBelow;  // paths by log's range
+    std::array<std::uint32_t, kBlockSize + kSlack> logFrom;
+};
+
 struct PathKernel {
     const char* name;
     // Whether this processor has the instructions that the kernel is compiled for.
     bool (*runnable)();
-    // The next n (at least 1) accepted pairs (x, s) in attempt order, leaving the generator just
-    // after the attempt that accepted the last. x and s have kDrawSlack slots past n.
-    void (*drawAcceptedPairs)(RandomRun& random, std::size_t n, double* x, double* s);
-    // Splits 0 to n - 1 by the range of log that s[i] falls in (below or from kLogSecondPathFrom),
-    // each part in increasing order, and returns the size of the first. s and both lists have
-    // kDrawSlack slots past n, and s is defined there.
-    std::size_t (*splitForLog)(std::size_t n, const double* s, std::uint32_t* below,
-                               std::uint32_t* from);
-    // exponent[i] = rootVariance * polar::NormalFromLog(x[i], s[i], logS[i]).
-    void (*toExponents)(std::size_t n, const double* x, const double* s, const double* logS,
-                        double rootVariance, double* exponent);
+    // The exponents rootVariance * DrawStandardNormal() of the next n paths (1 to kBlockSize),
+    // leaving the generator just after the attempt that accepted the last path's pair.
+    void (*drawExponents)(RandomRun& random, std::size_t n, double rootVariance, Block& block);
 };
-
-inline constexpr std::size_t kDrawSlack = 16;
-
-// The C library's log takes a second, slower path for arguments from here up to just past 1. Which
-// path a random radius takes is a coin that comes up rarely, so that branch mispredicts; calling
-// log for one range and then the other makes it predictable.
-inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
 
 // Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
 extern const PathKernel kPortableKernel;
@@ -54,6 +57,31 @@ extern const PathKernel kAvx512Kernel;
 
 namespace kernel_steps {
 
+// The C library's log takes a second, slower path for arguments from here up to just past 1. Which
+// path a random radius takes is a coin that comes up rarely, so that branch mispredicts; calling
+// log for one range and then the other makes it predictable.
+inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
+
+// The passes of a block: kDraw(random, n, x, s) draws the accepted pairs; kSplit(n, s, below,
+// from) lists the paths below kLogSecondPathFrom and from it, each in order, and returns how many
+// are below. Each path then gets exactly the operations of drawing it alone.
+template <auto kDraw, auto kSplit>
+inline void DrawExponents(RandomRun& random, std::size_t n, double rootVariance, Block& block) {
+    kDraw(random, n, block.x.data(), block.s.data());
+    const std::size_t below =
+        kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
+    for (std::size_t j = 0; j < below; ++j) {
+        block.logS[block.logBelow[j]] = std::log(block.s[block.logBelow[j]]);
+    }
+    for (std::size_t j = 0; j < n - below; ++j) {
+        block.logS[block.logFrom[j]] = std::log(block.s[block.logFrom[j]]);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        block.exponent[i] =
+            rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
+    }
+}
+
 // An index walk: every index is written to both lists, and only the right one's count advances.
 inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* below,
                                std::uint32_t* from) {
@@ -69,92 +97,85 @@ inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* be
     return belowCount;
 }
 
-// Plain, so that each kernel's compiler vectorises it to that kernel's width.
-inline void ToExponents(std::size_t n, const double* x, const double* s, const double* logS,
-                        double rootVariance, double* exponent) {
-    for (std::size_t i = 0; i < n; ++i) {
-        exponent[i] = rootVariance * polar::NormalFromLog(x[i], s[i], logS[i]);
-    }
-}
+#ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
 
-#if defined(__GNUC__)  // GCC's vector extensions, which clang shares
-
-// Attempts of the generator, one per lane of a vector: lane l holds the two states of attempt l,
-// and each round every lane skips ahead over the values that all the lanes have used. Words is a
-// vector of 32-bit integers, Reals a vector of as many doubles. Vectors go between
-// functions by reference: by value, between code built for a kernel's instruction set and code
-// built for the baseline, they would not arrive where the callee looks.
-template <class Words, class RealVector>
-class AttemptLanes {
-  public:
+// The vector kernels' code, in terms of what each instruction set supplies: MaskOf(flags), the
+// lanes where a comparison holds as bits; Pack(x, s, mask, xOut, sOut), the x and s of those lanes
+// in order; and StoreLanes(first, mask, out), first plus the number of each of those lanes, in
+// order. Both store whole vectors. Vectors go to and from those functions by reference: by value,
+// between code built for an instruction set and code built for the baseline, they would not arrive
+// where the callee looks.
+template <class Words, class RealVector, auto kMaskOf, auto kPack, auto kStoreLanes>
+struct Lanes {
     using Reals = RealVector;
-    static constexpr std::size_t kLanes = sizeof(Reals) / sizeof(double);
-    using Flags = decltype(Reals{} < 1.0);  // all ones in a lane where a comparison holds
-
-    explicit AttemptLanes(std::uint32_t state)
-        : first_(SkippedBy<1>(state)), second_(SkippedBy<2>(state)) {}
-
-    void Candidates(Reals& x, Reals& s, Flags& accepted) const {
-        x = polar::Uniform(AsReals(lcg::Output(first_)));
-        s = polar::SquaredRadius(x, polar::Uniform(AsReals(lcg::Output(second_))));
-        accepted = polar::Accepted(s);
-    }
-
-    void Advance() {
-        first_ = lcg::Step(first_, kRound);
-        second_ = lcg::Step(second_, kRound);
-    }
-
-    // The generator's state once the attempt in lane l is done.
-    [[nodiscard]] std::uint32_t StateAfter(std::size_t l) const { return second_[l]; }
-
-  private:
-    static constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kLanes);
-
-    // Lane l's state 2 * l + kSteps steps on, each lane from the given state, not from the last.
-    template <unsigned kSteps>
-    static Words SkippedBy(std::uint32_t state) {
-        return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
-            return Words{lcg::Step(state, lcg::SkipAheadBy(2 * l + kSteps))...};
-        }(std::make_integer_sequence<unsigned, kLanes>{});
-    }
+    static constexpr std::size_t kCount = sizeof(Reals) / sizeof(double);
 
     // Lane by lane, which the compilers turn into one conversion where a vector cast would take
     // GCC several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
     static Reals AsReals(const Words& outputs) {
         return [&]<std::size_t... l>(std::index_sequence<l...>) {
             return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[l]))...};
-        }(std::make_index_sequence<kLanes>{});
-    }
-
-    Words first_;
-    Words second_;
-};
-
-// A kernel's draw: kPack stores the accepted lanes' x and s, in lane order, at the given places
-// (whole vectors: hence kDrawSlack) and returns the mask of accepted lanes. Inlined even in a build
-// that inlines nothing else, so that it runs with the kernel's instructions.
-template <class Lanes, auto kPack>
-[[gnu::always_inline]] inline void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x,
-                                                     double* s) {
-    Lanes lanes(random.LcgState());
-    for (std::size_t count = 0;; lanes.Advance()) {
-        typename Lanes::Reals candidateX;
-        typename Lanes::Reals candidateS;
-        typename Lanes::Flags accepted;
-        lanes.Candidates(candidateX, candidateS, accepted);
-        unsigned mask = kPack(candidateX, candidateS, accepted, x + count, s + count);
-        const std::size_t kept = std::popcount(mask);
-        if (count + kept >= n) {
-            for (std::size_t k = n - count; k > 1; --k) {
-                mask &= mask - 1;  // drops the lowest accepted lane, to find the n-th
-            }
-            random.SetLcgState(lanes.StateAfter(std::countr_zero(mask)));
-            return;
         }
-        count += kept;
+        (std::make_index_sequence<kCount>{});
     }
-}
+
+    // Lane l's state 2 * l + kSteps steps on from the given state.
+    template <unsigned kSteps>
+    static Words SkippedBy(std::uint32_t state) {
+        return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
+            return Words{lcg::Step(state, lcg::SkipAheadBy(2 * l + kSteps))...};
+        }
+        (std::make_integer_sequence<unsigned, kCount>{});
+    }
+
+    // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
+    // skips ahead over the values that all the lanes have used.
+    static void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
+        constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kCount);
+        Words first = SkippedBy<1>(random.LcgState());
+        Words second = SkippedBy<2>(random.LcgState());
+        for (std::size_t count = 0;;) {
+            const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
+            const Reals candidateS =
+                polar::SquaredRadius(candidateX, polar::Uniform(AsReals(lcg::Output(second))));
+            unsigned accepted = kMaskOf(polar::Accepted(candidateS));
+            kPack(candidateX, candidateS, accepted, x + count, s + count);
+            const std::size_t kept = std::popcount(accepted);
+            if (count + kept >= n) {
+                for (std::size_t k = n - count; k > 1; --k) {
+                    accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
+                }
+                random.SetLcgState(second[std::countr_zero(accepted)]);
+                return;
+            }
+            count += kept;
+            first = lcg::Step(first, kRound);
+            second = lcg::Step(second, kRound);
+        }
+    }
+
+    static std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* below,
+                                   std::uint32_t* from) {
+        std::size_t belowCount = 0;
+        std::size_t fromCount = 0;
+        for (std::size_t i = 0; i < n; i += kCount) {
+            Reals group;
+            std::memcpy(&group, s + i, sizeof group);
+            const unsigned inGroup = (n - i >= kCount) ? (1u << kCount) - 1 : (1u << (n - i)) - 1;
+            const unsigned isBelow = inGroup & kMaskOf(group < kLogSecondPathFrom);
+            const unsigned isFrom = inGroup & ~isBelow;
+            kStoreLanes(static_cast<std::uint32_t>(i), isBelow, below + belowCount);
+            kStoreLanes(static_cast<std::uint32_t>(i), isFrom, from + fromCount);
+            belowCount += std::popcount(isBelow);
+            fromCount += std::popcount(isFrom);
+        }
+        return belowCount;
+    }
+
+    static void DrawExponents(RandomRun& random, std::size_t n, double rootVariance, Block& block) {
+        kernel_steps::DrawExponents<DrawAcceptedPairs, SplitForLog>(random, n, rootVariance, block);
+    }
+};
 
 #endif
 

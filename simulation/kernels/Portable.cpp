@@ -55,5 +55,6 @@ void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
 
 }  // namespace
 
-const PathKernel kPortableKernel = {"portable", [] { return true; }, DrawAcceptedPairs,
-                                    kernel_steps::SplitForLog, kernel_steps::ToExponents};
+const PathKernel kPortableKernel = {
+    "portable", [] { return true; },
+    kernel_steps::DrawExponents<DrawAcceptedPairs, kernel_steps::SplitForLog>};
