@@ -114,16 +114,6 @@ void Floor(benchmark::State& state) {
     }
 }
 
-// A kernel's part alone, up to the exponents, one block at a time.
-void KernelPart(benchmark::State& state, const PathKernel* kernel) {
-    Block block;
-    RandomRun random;
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        kernel->drawExponents(random, kBlockSize, kVol * std::sqrt(kExpiry), block);
-        benchmark::ClobberMemory();
-    }
-}
-
 constexpr int kRepetitions = 30;
 
 // This machine's neighbours come and go: each loop runs several times, interleaved with the others,
@@ -138,8 +128,6 @@ void FastestOfSeveral(benchmark::internal::Benchmark* b) {
 void PerPath(benchmark::internal::Benchmark* b) {
     b->RangeMultiplier(10)->Range(1000, 10'000'000)->Apply(FastestOfSeveral);
 }
-
-void PerBlock(benchmark::internal::Benchmark* b) { b->Arg(kBlockSize)->Apply(FastestOfSeveral); }
 
 // Collects the fastest repetitions and prints tables of nanoseconds per path and ratios, all from
 // this one run; the library's own per-run lines would only be noise here.
@@ -175,9 +163,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
         }
         std::printf(" | natural/production\n");
         for (auto& [paths, ns] : nanosPerPath_) {
-            if (paths == kBlockSize) {
-                continue;
-            }
             std::printf("%9ld", paths);
             for (const std::string& loop : loops_) {
                 std::printf(" %10.2f", ns[loop]);
@@ -188,14 +173,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
             }
             std::printf(" | %18.2f\n", ns["natural"] / ns["production"]);
         }
-        std::printf(
-            "\nnanoseconds per path of each kernel's part (draw, log, exponents), blocks of %zu\n",
-            kBlockSize);
-        for (const PathKernel* kernel : RunnableKernels()) {
-            std::printf(" %10s %5.2f", kernel->name,
-                        nanosPerPath_[kBlockSize][std::string("part/") + kernel->name]);
-        }
-        std::printf("\n");
     }
 
   private:
@@ -211,9 +188,6 @@ int main(int argc, char** argv) {
     for (const PathKernel* kernel : RunnableKernels()) {
         loops.emplace_back(kernel->name);
         benchmark::RegisterBenchmark(kernel->name, Kernel, kernel)->Apply(PerPath);
-        benchmark::RegisterBenchmark((std::string("part/") + kernel->name).c_str(), KernelPart,
-                                     kernel)
-            ->Apply(PerBlock);
     }
     loops.insert(loops.end(), {"natural", "floor"});
     benchmark::RegisterBenchmark("natural", Natural)->Apply(PerPath);

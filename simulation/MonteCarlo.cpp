@@ -13,17 +13,6 @@
 
 namespace {
 
-// The running sum crosses the calls, so it goes through memory on every path; that chain is
-// short beside exp's, and runs under it, where a loop of its own over the block would wait for
-// every add in turn.
-[[nodiscard]] double AddPayOffs(const PayOff& payOff, double movedSpot, std::size_t n,
-                                const Block& block, double runningSum) {
-    for (std::size_t i = 0; i < n; ++i) {
-        runningSum = runningSum + payOff.Evaluate(movedSpot * std::exp(block.exponent[i]));
-    }
-    return runningSum;
-}
-
 // The kernels built for this platform, narrowest first (simulation/CMakeLists.txt decides).
 constexpr std::array kBuiltKernels = {
     &kPortableKernel,
@@ -63,12 +52,12 @@ double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double ex
     const double movedSpot = spot * std::exp(r * expiry + itoCorrection);
     double runningSum = 0.0;
 
+    const Pricing pricing{payOff, rootVariance, movedSpot};
     Block block;
     RandomRun random;
     for (std::uint32_t done = 0; done < numberOfPaths;) {
         const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
-        kernel.drawExponents(random, n, rootVariance, block);
-        runningSum = AddPayOffs(payOff, movedSpot, n, block, runningSum);
+        runningSum = kernel.addPayOffs(random, n, pricing, block, runningSum);
         done += static_cast<std::uint32_t>(n);
     }
 

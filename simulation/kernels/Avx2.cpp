@@ -63,14 +63,15 @@ constexpr auto kToFront = [] {
 
 using Lanes = kernel_steps::Lanes<Words, Reals, MaskOf, Pack, StoreLanes>;
 
-[[gnu::target(KERNEL_ISA), gnu::flatten]] void DrawExponents(RandomRun& random, std::size_t n,
-                                                             double rootVariance, Block& block) {
-    Lanes::DrawExponents(random, n, rootVariance, block);
+[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(RandomRun& random, std::size_t n,
+                                                            const Pricing& pricing, Block& block,
+                                                            double runningSum) {
+    return Lanes::AddPayOffs(random, n, pricing, block, runningSum);
 }
 
 }  // namespace
 
 const PathKernel kAvx2Kernel = {"avx2", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
-                                DrawExponents};
+                                AddPayOffs};
 
 #endif

@@ -4,6 +4,7 @@
 // speed depends on the processor's vector width; one file here per instruction set. Every kernel
 // gives the same doubles and leaves the generator in the same state: only the instructions differ.
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -32,13 +33,22 @@ struct Block {
     std::array<std::uint32_t, kBlockSize + kSlack> logFrom;
 };
 
+// What a pricing call's paths share.
+struct Pricing {
+    const PayOff& payOff;
+    double rootVariance;
+    double movedSpot;
+};
+
 struct PathKernel {
     const char* name;
     // Whether this processor has the instructions that the kernel is compiled for.
     bool (*runnable)();
-    // The exponents rootVariance * DrawStandardNormal() of the next n paths (1 to kBlockSize),
-    // leaving the generator just after the attempt that accepted the last path's pair.
-    void (*drawExponents)(RandomRun& random, std::size_t n, double rootVariance, Block& block);
+    // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal()) of the
+    // next n paths (1 to kBlockSize), added in path order, leaving the generator just after the
+    // attempt that accepted the last path's pair.
+    double (*addPayOffs)(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
+                         double runningSum);
 };
 
 // Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
@@ -62,11 +72,14 @@ namespace kernel_steps {
 // log for one range and then the other makes it predictable.
 inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
 
-// The passes of a block: kDraw(random, n, x, s) draws the accepted pairs; kSplit(n, s, below,
-// from) lists the paths below kLogSecondPathFrom and from it, each in order, and returns how many
-// are below. Each path then gets exactly the operations of drawing it alone.
-template <auto kDraw, auto kSplit>
-inline void DrawExponents(RandomRun& random, std::size_t n, double rootVariance, Block& block) {
+// A block in passes: kDraw(random, n, x, s) draws the accepted pairs; kSplit(n, s, below, from)
+// lists the paths below kLogSecondPathFrom and from it, each in order, and returns how many are
+// below; log is called for one list and then the other; and the pay-offs are added in path order.
+// Each path gets exactly the operations of drawing it alone. The exponents of the next kLanes
+// paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
+template <std::size_t kLanes, auto kDraw, auto kSplit>
+inline double AddPayOffs(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
+                         double runningSum) {
     kDraw(random, n, block.x.data(), block.s.data());
     const std::size_t below =
         kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
@@ -76,10 +89,21 @@ inline void DrawExponents(RandomRun& random, std::size_t n, double rootVariance,
     for (std::size_t j = 0; j < n - below; ++j) {
         block.logS[block.logFrom[j]] = std::log(block.s[block.logFrom[j]]);
     }
-    for (std::size_t i = 0; i < n; ++i) {
-        block.exponent[i] =
-            rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
+    const auto exponents = [&](std::size_t first) {
+        for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
+            block.exponent[i] =
+                pricing.rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
+        }
+    };
+    exponents(0);
+    for (std::size_t first = 0; first < n; first += kLanes) {
+        exponents(first + kLanes);
+        for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
+            runningSum = runningSum +
+                         pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));
+        }
     }
+    return runningSum;
 }
 
 // An index walk: every index is written to both lists, and only the right one's count advances.
@@ -172,8 +196,10 @@ struct Lanes {
         return belowCount;
     }
 
-    static void DrawExponents(RandomRun& random, std::size_t n, double rootVariance, Block& block) {
-        kernel_steps::DrawExponents<DrawAcceptedPairs, SplitForLog>(random, n, rootVariance, block);
+    static double AddPayOffs(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
+                             double runningSum) {
+        return kernel_steps::AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>(random, n, pricing,
+                                                                                block, runningSum);
     }
 };
 

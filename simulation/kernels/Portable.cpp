@@ -57,4 +57,4 @@ void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
 
 const PathKernel kPortableKernel = {
     "portable", [] { return true; },
-    kernel_steps::DrawExponents<DrawAcceptedPairs, kernel_steps::SplitForLog>};
+    kernel_steps::AddPayOffs<2, DrawAcceptedPairs, kernel_steps::SplitForLog>};
