@@ -39,10 +39,9 @@ const DrawnPaths& Drawn() {
         const double rootVariance = kVol * std::sqrt(kExpiry);
         const double logMovedSpot = std::log(kSpot) + (kRate - 0.5 * kVol * kVol) * kExpiry;
         ResetRandom();
-        RandomRun random;
         while (drawn.s.size() < kDrawnPaths) {
-            const double x = polar::Uniform(random.Next());
-            const double s = polar::SquaredRadius(x, polar::Uniform(random.Next()));
+            const double x = polar::Uniform(NextRandom());
+            const double s = polar::SquaredRadius(x, polar::Uniform(NextRandom()));
             if (polar::Accepted(s)) {
                 drawn.s.push_back(s);
                 drawn.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));

@@ -10,11 +10,7 @@ if(MSVC)  # cl, and clang-cl
     endif()
     target_compile_options(pricer_options INTERFACE /W4 /permissive- /fp:precise
                                                     $<$<BOOL:${PRICER_WERROR}>:/WX>)
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "MSVC")
-        # The table of 32768 uniforms is built at compile time, well past the default of 100,000
-        # steps.
-        target_compile_options(pricer_options INTERFACE /constexpr:steps10000000)
-    else()
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "MSVC")
         target_compile_options(pricer_options INTERFACE /clang:-ffp-contract=off)
     endif()
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -25,10 +25,9 @@ constexpr std::array kBuiltKernels = {
 }  // namespace
 
 double DrawStandardNormal() {
-    RandomRun random;
     for (;;) {
-        const double x = polar::Uniform(random.Next());
-        const double s = polar::SquaredRadius(x, polar::Uniform(random.Next()));
+        const double x = polar::Uniform(NextRandom());
+        const double s = polar::SquaredRadius(x, polar::Uniform(NextRandom()));
         if (polar::Accepted(s)) {
             return polar::Normal(x, s);
         }
@@ -54,10 +53,9 @@ double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double ex
 
     const Pricing pricing{payOff, rootVariance, movedSpot};
     Block block;
-    RandomRun random;
     for (std::uint32_t done = 0; done < numberOfPaths;) {
         const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
-        runningSum = kernel.addPayOffs(random, n, pricing, block, runningSum);
+        runningSum = kernel.addPayOffs(n, pricing, block, runningSum);
         done += static_cast<std::uint32_t>(n);
     }
 

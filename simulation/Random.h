@@ -45,33 +45,14 @@ template <class Word>
 
 }  // namespace lcg
 
-// A stretch of draws that keeps the generator's state in a local and hands it back at the end, so a
-// hot loop does not store to memory after every draw. Only one may be alive at a time.
-class RandomRun {
-  public:
-    RandomRun() : state_(lcg::state) {}
-    RandomRun(const RandomRun&) = delete;
-    RandomRun& operator=(const RandomRun&) = delete;
-    ~RandomRun() { lcg::state = state_; }
-
-    [[nodiscard]] int Next() {
-        if constexpr (lcg::kUsePlatformRand) {
-            return std::rand();
-        } else {
-            state_ = lcg::Step(state_, lcg::kOneStep);
-            return static_cast<int>(lcg::Output(state_));
-        }
+[[nodiscard]] inline int NextRandom() {
+    if constexpr (lcg::kUsePlatformRand) {
+        return std::rand();
+    } else {
+        lcg::state = lcg::Step(lcg::state, lcg::kOneStep);
+        return static_cast<int>(lcg::Output(lcg::state));
     }
-
-    // For kernels that step the generator themselves.
-    [[nodiscard]] std::uint32_t LcgState() const { return state_; }
-    void SetLcgState(std::uint32_t state) { state_ = state; }
-
-  private:
-    std::uint32_t state_;
-};
-
-[[nodiscard]] inline int NextRandom() { return RandomRun().Next(); }
+}
 
 // Back to the initial state, as srand(1) does; for tests and tools that want a fresh run's
 // sequence.

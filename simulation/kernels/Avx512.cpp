@@ -45,10 +45,9 @@ using Flags = decltype(Reals{} < 0.0);
 
 using Lanes = kernel_steps::Lanes<Words, Reals, MaskOf, Pack, StoreLanes>;
 
-[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(RandomRun& random, std::size_t n,
-                                                            const Pricing& pricing, Block& block,
-                                                            double runningSum) {
-    return Lanes::AddPayOffs(random, n, pricing, block, runningSum);
+[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(std::size_t n, const Pricing& pricing,
+                                                            Block& block, double runningSum) {
+    return Lanes::AddPayOffs(n, pricing, block, runningSum);
 }
 
 }  // namespace

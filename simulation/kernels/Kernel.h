@@ -47,8 +47,7 @@ struct PathKernel {
     // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal()) of the
     // next n paths (1 to kBlockSize), added in path order, leaving the generator just after the
     // attempt that accepted the last path's pair.
-    double (*addPayOffs)(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum);
+    double (*addPayOffs)(std::size_t n, const Pricing& pricing, Block& block, double runningSum);
 };
 
 // Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
@@ -72,15 +71,14 @@ namespace kernel_steps {
 // log for one range and then the other makes it predictable.
 inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
 
-// A block in passes: kDraw(random, n, x, s) draws the accepted pairs; kSplit(n, s, below, from)
+// A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, below, from)
 // lists the paths below kLogSecondPathFrom and from it, each in order, and returns how many are
 // below; log is called for one list and then the other; and the pay-offs are added in path order.
 // Each path gets exactly the operations of drawing it alone. The exponents of the next kLanes
 // paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
 template <std::size_t kLanes, auto kDraw, auto kSplit>
-inline double AddPayOffs(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum) {
-    kDraw(random, n, block.x.data(), block.s.data());
+inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
+    kDraw(n, block.x.data(), block.s.data());
     const std::size_t below =
         kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
     for (std::size_t j = 0; j < below; ++j) {
@@ -154,14 +152,14 @@ struct Lanes {
 
     // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
     // skips ahead over the values that all the lanes have used.
-    static void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
+    static void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
         constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kCount);
-        Words first = SkippedBy<1>(random.LcgState());
-        Words second = SkippedBy<2>(random.LcgState());
+        Words first = SkippedBy<1>(lcg::state);
+        Words second = SkippedBy<2>(lcg::state);
         for (std::size_t count = 0;;) {
-            const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
-            const Reals candidateS =
-                polar::SquaredRadius(candidateX, polar::Uniform(AsReals(lcg::Output(second))));
+            const Reals candidateX = polar::UniformBySeries(AsReals(lcg::Output(first)));
+            const Reals candidateS = polar::SquaredRadius(
+                candidateX, polar::UniformBySeries(AsReals(lcg::Output(second))));
             unsigned accepted = kMaskOf(polar::Accepted(candidateS));
             kPack(candidateX, candidateS, accepted, x + count, s + count);
             const std::size_t kept = std::popcount(accepted);
@@ -169,7 +167,7 @@ struct Lanes {
                 for (std::size_t k = n - count; k > 1; --k) {
                     accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
                 }
-                random.SetLcgState(second[std::countr_zero(accepted)]);
+                lcg::state = second[std::countr_zero(accepted)];
                 return;
             }
             count += kept;
@@ -196,10 +194,10 @@ struct Lanes {
         return belowCount;
     }
 
-    static double AddPayOffs(RandomRun& random, std::size_t n, const Pricing& pricing, Block& block,
+    static double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block,
                              double runningSum) {
-        return kernel_steps::AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>(random, n, pricing,
-                                                                                block, runningSum);
+        return kernel_steps::AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>(n, pricing, block,
+                                                                                runningSum);
     }
 };
 

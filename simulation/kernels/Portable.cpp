@@ -1,4 +1,4 @@
-// The kernel for any processor and compiler: plain C++, one attempt at a time.
+// The kernel for any processor and compiler: plain C++, one attempt after another.
 
 #include <array>
 #include <cstddef>
@@ -23,20 +23,20 @@ constexpr auto kRoundSkips = [] {
 // depends on a draw but the one that ends the block at the attempt accepting the n-th pair. The
 // generator's states come a round at a time: stepping one after another, each multiply would wait
 // for the last.
-void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
+void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
     std::size_t count = 0;
-    const auto keep = [&](auto first, auto second) {
-        x[count] = polar::kUniforms[first];
-        s[count] = polar::SquaredRadius(x[count], polar::kUniforms[second]);
+    const auto keep = [&](double first, double second) {
+        x[count] = polar::UniformBySeries(first);
+        s[count] = polar::SquaredRadius(x[count], polar::UniformBySeries(second));
         count += polar::Accepted(s[count]) ? 1 : 0;
     };
     if constexpr (lcg::kUsePlatformRand) {
         while (count < n) {
-            const int first = random.Next();
-            keep(first, random.Next());
+            const int first = NextRandom();
+            keep(first, NextRandom());
         }
     } else {
-        for (std::uint32_t state = random.LcgState();;) {
+        for (std::uint32_t state = lcg::state;;) {
             std::array<std::uint32_t, 2 * kAttemptsPerRound> states{};
             for (std::size_t j = 0; j < states.size(); ++j) {
                 states[j] = lcg::Step(state, kRoundSkips[j]);
@@ -44,7 +44,7 @@ void DrawAcceptedPairs(RandomRun& random, std::size_t n, double* x, double* s) {
             for (std::size_t a = 0; a < states.size(); a += 2) {
                 keep(lcg::Output(states[a]), lcg::Output(states[a + 1]));
                 if (count == n) {
-                    random.SetLcgState(states[a + 1]);
+                    lcg::state = states[a + 1];
                     return;
                 }
             }
