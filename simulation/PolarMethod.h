@@ -16,9 +16,10 @@ constexpr auto Uniform(Number k) {
     return 2.0 * k / kRandomMax - 1.0;
 }
 
-// Uniform without the divider, for hot loops: 2 * k / 32767 = k * 2^-14 * (1 + 2^-15 + 2^-30 + ...),
-// and the first five terms, as two products that are exact for a 15-bit k, add up to the correctly
-// rounded quotient; the rest is too small to change it. A test checks every k.
+// Uniform without a division, for scalar code, where one divides a coordinate at a time:
+// 2 * k / 32767 = k * 2^-14 * (1 + 2^-15 + 2^-30 + ...), and the first five terms, as two products
+// that are exact for a 15-bit k, add up to the correctly rounded quotient; the rest is too small to
+// change it. A test checks every k.
 template <class Number>
 constexpr auto UniformBySeries(Number k) {
     return k * 0x1.00020004p-14 + k * 0x1.0002p-59 - 1.0;

@@ -157,9 +157,9 @@ struct Lanes {
         Words first = SkippedBy<1>(lcg::state);
         Words second = SkippedBy<2>(lcg::state);
         for (std::size_t count = 0;;) {
-            const Reals candidateX = polar::UniformBySeries(AsReals(lcg::Output(first)));
+            const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
             const Reals candidateS = polar::SquaredRadius(
-                candidateX, polar::UniformBySeries(AsReals(lcg::Output(second))));
+                candidateX, polar::Uniform(AsReals(lcg::Output(second))));
             unsigned accepted = kMaskOf(polar::Accepted(candidateS));
             kPack(candidateX, candidateS, accepted, x + count, s + count);
             const std::size_t kept = std::popcount(accepted);
