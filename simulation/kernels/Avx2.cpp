@@ -26,14 +26,14 @@ using Flags = decltype(Reals{} < 0.0);
 
 // AVX2 has no compress. For each set of lanes, its members in order, each as kParts consecutive
 // 32-bit parts: the control of a permutation that moves them to the front.
-template <std::uint32_t kParts>
+template <std::size_t kParts>
 constexpr auto kToFront = [] {
     std::array<std::array<std::uint32_t, 4 * kParts>, 16> table{};
     for (std::size_t mask = 0; mask < table.size(); ++mask) {
-        std::uint32_t kept = 0;
-        for (std::uint32_t l = 0; l < 4; ++l) {
-            for (std::uint32_t p = 0; ((mask >> l) & 1) && p < kParts; ++p) {
-                table[mask][kParts * kept + p] = kParts * l + p;
+        std::size_t kept = 0;
+        for (std::size_t l = 0; l < 4; ++l) {
+            for (std::size_t p = 0; ((mask >> l) & 1) && p < kParts; ++p) {
+                table[mask][kParts * kept + p] = static_cast<std::uint32_t>(kParts * l + p);
             }
             kept += (mask >> l) & 1;
         }
