@@ -8,9 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-dpkg --print-foreign-architectures | grep -qx arm64 || $sudo dpkg --add-architecture arm64
 scripts/install-deps.sh cmake g++ make libgtest-dev libbenchmark-dev googletest clang \
     libc++-14-dev libc++abi-14-dev g++-mingw-w64-x86-64-posix wine g++-aarch64-linux-gnu \
     libgtest-dev:arm64 g++-i686-linux-gnu qemu-user
