@@ -4,10 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh cmake g++ make libbenchmark-dev
-echo "Building the benchmark in build/bench (the first time takes about a minute)..." >&2
+echo "Building the benchmark in build/bench (about 15 s the first time)..." >&2
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$(nproc)" >/dev/null
-# The benchmark marks each one it finishes with a dot on standard error, and prints its tables at
-# the end.
-echo "Benchmarking, about two minutes; a dot for each benchmark done, then the tables:" >&2
+# The dots are the benchmark's own: one as each benchmark's last repetition ends.
+echo "Benchmarking for a minute or so. The repetitions are interleaved, so the dots, one for each" \
+    "benchmark done, come together near the end; then the tables." >&2
 exec build/bench/bench/pricer_benchmark "$@"
