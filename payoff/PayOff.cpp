@@ -9,7 +9,9 @@ namespace {
 // branch here costs more than the pay-off itself. Keeps a difference greater than 0; anything else
 // (zero, negative, not a number) pays +0.0.
 double PositivePart(double difference) {
-    const std::uint64_t keep = -static_cast<std::uint64_t>(difference > 0.0);
+    // All ones or all zeros. Subtracting from zero, not negating: Visual Studio rejects a unary
+    // minus on an unsigned type (C4146).
+    const std::uint64_t keep = std::uint64_t{0} - static_cast<std::uint64_t>(difference > 0.0);
     return std::bit_cast<double>(std::bit_cast<std::uint64_t>(difference) & keep);
 }
 

@@ -11,6 +11,10 @@ if [ "${1:-}" = bench-clang ]; then
 fi
 scripts/install-deps.sh cmake g++ make libbenchmark-dev
 [ "$preset" = bench ] || scripts/install-deps.sh clang
+echo "Building the benchmark in build/$preset (about 15 s the first time)..." >&2
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+# The dots are the benchmark's own: one as each benchmark's last repetition ends.
+echo "Benchmarking for a minute or so. The repetitions are interleaved, so the dots, one for each" \
+    "benchmark done, come together near the end; then the tables." >&2
 exec "build/$preset/bench/pricer_benchmark" "$@"

@@ -2,15 +2,12 @@
 # Builds the program for other platforms and runs it here: Windows x86-64 (mingw-w64, under wine),
 # Linux aarch64 and i686 (under qemu-user; i686 on this processor too where the kernel runs it) and
 # clang with libc++. For every entry below each must print what the native build prints, once CR LF
-# and the sign of NaN are set aside, and give a price with the same bits; then each runs its unit
-# tests.
+# and the sign of NaN are set aside, and give a price with the same bits; then each runs its tests
+# through its test preset, under its emulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-dpkg --print-foreign-architectures | grep -qx arm64 || $sudo dpkg --add-architecture arm64
 scripts/install-deps.sh cmake g++ make libgtest-dev libbenchmark-dev googletest clang \
     libc++-14-dev libc++abi-14-dev g++-mingw-w64-x86-64-posix wine g++-aarch64-linux-gnu \
     libgtest-dev:arm64 g++-i686-linux-gnu qemu-user
@@ -78,14 +75,13 @@ run() {  # directory, suffix, runner, entry
 
 echo "building: native and the others"
 build test --target price_option price_bits
-declare -A built
+presets=()
 for t in "${targets[@]}"; do
     IFS='|' read -r name preset suffix runner <<<"$t"
-    # The libc++ build runs here natively, end-to-end tests included.
-    wanted=(--target price_option price_bits unit_tests)
-    [ "$preset" != libcxx ] || wanted=()
-    [ -n "${built[$preset]:-}" ] || build "$preset" "${wanted[@]}"
-    built[$preset]=yes
+    [[ " ${presets[*]} " == *" $preset "* ]] || presets+=("$preset")
+done
+for preset in "${presets[@]}"; do
+    build "$preset"
 done
 
 wine wineboot --init 2>/dev/null  # makes the prefix before anything's output is read
@@ -122,27 +118,19 @@ for entry in "${entries[@]}"; do
     echo
 done
 
-# Once per build, by its first way of running: i686's on this processor where it can, since
-# qemu-i386 takes two minutes over them. The libc++ build runs the end-to-end tests too.
-echo "unit tests:"
-declare -A tested
-for t in "${runnable[@]}"; do
-    IFS='|' read -r name preset suffix runner <<<"$t"
-    [ -z "${tested[$preset]:-}" ] || continue
-    tested[$preset]=yes
+# Each build's tests, through its test preset and so under its toolchain's emulator: the unit tests,
+# and on Linux the end-to-end tests too. Verbose, for the counts of cases in the log.
+echo "tests:"
+for preset in "${presets[@]}"; do
     log="build/$preset-test.log"
-    read -r -a run_with <<<"$runner"
-    if [ "$preset" = libcxx ]; then
-        ctest --preset libcxx -j"$jobs" >"$log" 2>&1 && outcome=$(grep 'tests passed' "$log")
+    if ctest --preset "$preset" -j"$jobs" -V >"$log" 2>&1; then
+        cases=$(grep -ao '\[  PASSED  \] [0-9]* tests' "$log" | grep -o '[0-9]*' | sort -rn | paste -sd+)
+        echo "  $preset: $(grep -a 'tests passed' "$log") ($cases cases)"
     else
-        "${run_with[@]}" "build/$preset/tests/unit_tests$suffix" --gtest_brief=1 >"$log" 2>&1 &&
-            outcome=$(grep -a 'PASSED' "$log" | tr -d '\r')
-    fi || {
-        tail -n 40 "$log"
-        outcome=failed
+        tail -n 80 "$log"  # the programs print only their failed cases
+        echo "  $preset: failed"
         failed=$((failed + 1))
-    }
-    echo "  $name: $outcome"
+    fi
 done
 
 echo "took ${SECONDS} s"
