@@ -78,6 +78,7 @@ inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
 // paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
 template <std::size_t kLanes, auto kDraw, auto kSplit>
 inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
+    const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
     kDraw(n, block.x.data(), block.s.data());
     const std::size_t below =
         kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
@@ -90,7 +91,7 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     const auto exponents = [&](std::size_t first) {
         for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
             block.exponent[i] =
-                pricing.rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
+                rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
         }
     };
     exponents(0);
@@ -158,8 +159,8 @@ struct Lanes {
         Words second = SkippedBy<2>(lcg::state);
         for (std::size_t count = 0;;) {
             const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
-            const Reals candidateS = polar::SquaredRadius(
-                candidateX, polar::Uniform(AsReals(lcg::Output(second))));
+            const Reals candidateS =
+                polar::SquaredRadius(candidateX, polar::Uniform(AsReals(lcg::Output(second))));
             unsigned accepted = kMaskOf(polar::Accepted(candidateS));
             kPack(candidateX, candidateS, accepted, x + count, s + count);
             const std::size_t kept = std::popcount(accepted);
