@@ -15,8 +15,6 @@
 // What this kernel is compiled for, and so what the processor must have.
 #define KERNEL_ISA "avx512f"
 
-static_assert(!lcg::kUsePlatformRand, "the lanes skip ahead in the generator's sequence");
-
 namespace {
 
 using Words = std::uint32_t __attribute__((vector_size(32)));

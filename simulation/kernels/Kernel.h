@@ -1,7 +1,7 @@
 #pragma once
 
-// What the kernels share. A kernel draws a block of paths up to their exponents, the part whose
-// speed depends on the processor's vector width; one file here per instruction set. Every kernel
+// What the kernels share. A kernel prices a block of paths; its draw, its split for log and the
+// width of its exponents depend on the processor, one file here per instruction set. Every kernel
 // gives the same doubles and leaves the generator in the same state: only the instructions differ.
 
 #include <algorithm>
@@ -105,22 +105,9 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     return runningSum;
 }
 
-// An index walk: every index is written to both lists, and only the right one's count advances.
-inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* below,
-                               std::uint32_t* from) {
-    std::size_t belowCount = 0;
-    std::size_t fromCount = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        below[belowCount] = static_cast<std::uint32_t>(i);
-        from[fromCount] = static_cast<std::uint32_t>(i);
-        const bool second = s[i] >= kLogSecondPathFrom;
-        belowCount += second ? 0 : 1;
-        fromCount += second ? 1 : 0;
-    }
-    return belowCount;
-}
-
 #ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
+
+static_assert(!lcg::kUsePlatformRand, "the lanes skip ahead in the generator's sequence");
 
 // The vector kernels' code, in terms of what each instruction set supplies: MaskOf(flags), the
 // lanes where a comparison holds as bits; Pack(x, s, mask, xOut, sOut), the x and s of those lanes

@@ -53,8 +53,21 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
     }
 }
 
+// An index walk: every index is written to both lists, and only the right one's count advances.
+std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* below, std::uint32_t* from) {
+    std::size_t belowCount = 0;
+    std::size_t fromCount = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        below[belowCount] = static_cast<std::uint32_t>(i);
+        from[fromCount] = static_cast<std::uint32_t>(i);
+        const bool second = s[i] >= kernel_steps::kLogSecondPathFrom;
+        belowCount += second ? 0 : 1;
+        fromCount += second ? 1 : 0;
+    }
+    return belowCount;
+}
+
 }  // namespace
 
-const PathKernel kPortableKernel = {
-    "portable", [] { return true; },
-    kernel_steps::AddPayOffs<2, DrawAcceptedPairs, kernel_steps::SplitForLog>};
+const PathKernel kPortableKernel = {"portable", [] { return true; },
+                                    kernel_steps::AddPayOffs<2, DrawAcceptedPairs, SplitForLog>};
