@@ -41,8 +41,7 @@ std::span<const PathKernel* const> RunnableKernels() {
     return {kBuiltKernels.begin(), runnable};
 }
 
-// Paths go in blocks, and each block in passes: the kernel's, up to the exponents, then exp and
-// Evaluate, and the pay-offs added in path order.
+// Paths go in blocks, each priced by the kernel (kernels/Kernel.h).
 double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double expiry, double spot,
                        double vol, double r, std::uint32_t numberOfPaths) {
     const double variance = vol * vol * expiry;
