@@ -36,8 +36,9 @@ double DrawStandardNormal() {
 
 // Each kernel needs what the one before it needs, and more.
 std::span<const PathKernel* const> RunnableKernels() {
-    static const auto runnable = std::ranges::find_if_not(
-        kBuiltKernels, [](const PathKernel* kernel) { return kernel->runnable(); });
+    static const auto runnable =
+        std::find_if_not(kBuiltKernels.begin(), kBuiltKernels.end(),
+                         [](const PathKernel* kernel) { return kernel->runnable(); });
     return {kBuiltKernels.begin(), runnable};
 }
 
