@@ -82,12 +82,13 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     kDraw(n, block.x.data(), block.s.data());
     const std::size_t below =
         kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
-    for (std::size_t j = 0; j < below; ++j) {
-        block.logS[block.logBelow[j]] = std::log(block.s[block.logBelow[j]]);
-    }
-    for (std::size_t j = 0; j < n - below; ++j) {
-        block.logS[block.logFrom[j]] = std::log(block.s[block.logFrom[j]]);
-    }
+    const auto logs = [&](const std::uint32_t* paths, std::size_t count) {
+        for (std::size_t j = 0; j < count; ++j) {
+            block.logS[paths[j]] = std::log(block.s[paths[j]]);
+        }
+    };
+    logs(block.logBelow.data(), below);
+    logs(block.logFrom.data(), n - below);
     const auto exponents = [&](std::size_t first) {
         for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
             block.exponent[i] =
