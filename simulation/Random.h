@@ -1,18 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 
 // The pricer's uniform integers, 0 to 32767 inclusive, from a process-wide generator that starts
-// from a fixed state and that nothing in the program reseeds. Where the runtime's rand has exactly
-// this range it is that rand; elsewhere it is the linear congruential generator of the most common
-// runtime with this range: state = state * 214013 + 2531011 modulo 2^32, and each value is bits 16
-// to 30 of the new state.
+// from a fixed state and that nothing in the program reseeds. It is the Windows runtimes' rand,
+// value for value: state = state * 214013 + 2531011 modulo 2^32 from state 1, each value bits 16
+// to 30 of the new state. It stands in for rand on every platform: most runtimes' rand has another
+// range, and where rand is this generator, one call per value could neither take a round of states
+// from one state nor skip ahead. A test compares the two wherever rand has this range.
 inline constexpr int kRandomMax = 32767;
 
 namespace lcg {
 
-inline constexpr bool kUsePlatformRand = RAND_MAX == kRandomMax;
 inline constexpr std::uint32_t kInitialState = 1;
 inline std::uint32_t state = kInitialState;
 
@@ -46,20 +45,10 @@ template <class Word>
 }  // namespace lcg
 
 [[nodiscard]] inline int NextRandom() {
-    if constexpr (lcg::kUsePlatformRand) {
-        return std::rand();
-    } else {
-        lcg::state = lcg::Step(lcg::state, lcg::kOneStep);
-        return static_cast<int>(lcg::Output(lcg::state));
-    }
+    lcg::state = lcg::Step(lcg::state, lcg::kOneStep);
+    return static_cast<int>(lcg::Output(lcg::state));
 }
 
-// Back to the initial state, as srand(1) does; for tests and tools that want a fresh run's
+// Back to the initial state, as srand(1) does for rand; for tests and tools that want a fresh run's
 // sequence.
-inline void ResetRandom() {
-    if constexpr (lcg::kUsePlatformRand) {
-        std::srand(1);
-    } else {
-        lcg::state = lcg::kInitialState;
-    }
-}
+inline void ResetRandom() { lcg::state = lcg::kInitialState; }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -28,6 +29,22 @@ TEST(Random, GivesTheSequenceOfTheCommonRuntimeGenerator) {
     }
     ResetRandom();
     EXPECT_EQ(NextRandom(), 41);
+}
+
+// The generator stands in for the runtime's rand. Where rand has the same range, the prices must be
+// those of rand's own sequence, so a runtime whose rand is another generator fails here.
+TEST(Random, IsTheRuntimesRandWhereRandHasTheSameRange) {
+    if (RAND_MAX != kRandomMax) {
+        GTEST_SKIP() << "this runtime's rand has the range 0 to " << RAND_MAX;
+    }
+    std::srand(1);  // rand's fixed start
+    ResetRandom();
+    for (int i = 0; i < 1'000'000; ++i) {
+        const int expected = std::rand();
+        const int value = NextRandom();
+        ASSERT_EQ(value, expected) << "value " << i + 1 << ": this runtime's rand is not the "
+                                   << "generator that the pricer stands in for it";
+    }
 }
 
 TEST(DrawStandardNormal, RejectsThePairOutsideTheCircleAndKeepsTheFirstCoordinate) {

@@ -20,8 +20,12 @@
 
 // Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
 inline constexpr std::size_t kBlockSize = 256;
-// Vector code stores and reads whole vectors, up to this many slots past a block's paths.
+// Vector code stores and reads whole vectors, up to this many slots past a block's last path; each
+// vector kernel asserts that its widest store fits (kernel_steps::Lanes).
 inline constexpr std::size_t kSlack = 16;
+
+// Whether a store of this many slots from a path's slot ends within the block.
+[[nodiscard]] constexpr bool FitsInSlack(std::size_t slots) { return slots <= kSlack + 1; }
 
 // Each pass's results in an array of its own, so that every pass is a plain loop.
 struct Block {
@@ -29,8 +33,9 @@ struct Block {
     std::array<double, kBlockSize + kSlack> s{};  // defined past the paths, where vectors read
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
-    std::array<std::uint32_t, kBlockSize + kSlack> logBelow;  // paths by log's range
-    std::array<std::uint32_t, kBlockSize + kSlack> logFrom;
+    // The paths whose squared radius takes log's fast branch, and those that take its slow one.
+    std::array<std::uint32_t, kBlockSize + kSlack> fastLogPaths;
+    std::array<std::uint32_t, kBlockSize + kSlack> slowLogPaths;
 };
 
 // What a pricing call's paths share.
@@ -66,29 +71,30 @@ extern const PathKernel kAvx512Kernel;
 
 namespace kernel_steps {
 
-// The C library's log takes a second, slower path for arguments from here up to just past 1. Which
-// path a random radius takes is a coin that comes up rarely, so that branch mispredicts; calling
-// log for one range and then the other makes it predictable.
-inline constexpr double kLogSecondPathFrom = 1.0 - 0x1p-4;
+// The C library's log takes a slower branch for arguments from here up to just past 1. Which
+// branch a random radius takes is a coin that comes up rarely, so it mispredicts; calling log for
+// the paths of one branch and then the other makes it predictable.
+inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
-// A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, below, from)
-// lists the paths below kLogSecondPathFrom and from it, each in order, and returns how many are
-// below; log is called for one list and then the other; and the pay-offs are added in path order.
+// A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow) lists the
+// paths whose radius is below kLogSlowFrom and those from it, each in order, and returns how many
+// are below; log is called for one list and then the other; and the pay-offs are added in path
+// order.
 // Each path gets exactly the operations of drawing it alone. The exponents of the next kLanes
 // paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
 template <std::size_t kLanes, auto kDraw, auto kSplit>
 inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
     kDraw(n, block.x.data(), block.s.data());
-    const std::size_t below =
-        kSplit(n, block.s.data(), block.logBelow.data(), block.logFrom.data());
+    const std::size_t fast =
+        kSplit(n, block.s.data(), block.fastLogPaths.data(), block.slowLogPaths.data());
     const auto logs = [&](const std::uint32_t* paths, std::size_t count) {
         for (std::size_t j = 0; j < count; ++j) {
             block.logS[paths[j]] = std::log(block.s[paths[j]]);
         }
     };
-    logs(block.logBelow.data(), below);
-    logs(block.logFrom.data(), n - below);
+    logs(block.fastLogPaths.data(), fast);
+    logs(block.slowLogPaths.data(), n - fast);
     const auto exponents = [&](std::size_t first) {
         for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
             block.exponent[i] =
@@ -106,20 +112,61 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     return runningSum;
 }
 
+// The 2 * kAttempts states of a round of attempts, each skipped ahead from the round's first state:
+// stepping one after another, each multiply would wait for the last.
+template <std::size_t kAttempts>
+std::array<std::uint32_t, 2 * kAttempts> RoundStates(std::uint32_t state) {
+    static constexpr auto kSkips = [] {
+        std::array<lcg::SkipAhead, 2 * kAttempts> skips{};
+        for (unsigned j = 0; j < skips.size(); ++j) {
+            skips[j] = lcg::SkipAheadBy(j + 1);
+        }
+        return skips;
+    }();
+    std::array<std::uint32_t, 2 * kAttempts> states{};
+    for (std::size_t j = 0; j < states.size(); ++j) {
+        states[j] = lcg::Step(state, kSkips[j]);
+    }
+    return states;
+}
+
+// An index walk, for kernels without a vector compare to split by: every index is written to both
+// lists, and only the right one's count advances.
+inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_t* fast,
+                                    std::uint32_t* slow) {
+    std::size_t fastCount = 0;
+    std::size_t slowCount = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        fast[fastCount] = static_cast<std::uint32_t>(i);
+        slow[slowCount] = static_cast<std::uint32_t>(i);
+        const bool isSlow = s[i] >= kLogSlowFrom;
+        fastCount += isSlow ? 0 : 1;
+        slowCount += isSlow ? 1 : 0;
+    }
+    return fastCount;
+}
+
 #ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
 
-static_assert(!lcg::kUsePlatformRand, "the lanes skip ahead in the generator's sequence");
-
-// The vector kernels' code, in terms of what each instruction set supplies: MaskOf(flags), the
-// lanes where a comparison holds as bits; Pack(x, s, mask, xOut, sOut), the x and s of those lanes
-// in order; and StoreLanes(first, mask, out), first plus the number of each of those lanes, in
-// order. Both store whole vectors. Vectors go to and from those functions by reference: by value,
-// between code built for an instruction set and code built for the baseline, they would not arrive
-// where the callee looks.
-template <class Words, class RealVector, auto kMaskOf, auto kPack, auto kStoreLanes>
+// The vector kernels' code, in terms of what an instruction set supplies, as one type Isa:
+//   Words, Reals            vectors of kLanes 32-bit words and of kLanes doubles;
+//   MaskOf(flags)           the lanes where a comparison holds, as bits;
+//   Pack(x, s, mask, xOut, sOut)
+//                           the x and s of those lanes, in order, stored as whole vectors;
+//   StoreLanes(first, mask, out)
+//                           first plus the number of each of those lanes, in order, stored as
+//                           kIndicesStored words.
+// Vectors go to and from those functions by reference: by value, between code built for an
+// instruction set and code built for the baseline, they would not arrive where the callee looks.
+template <class Isa>
 struct Lanes {
-    using Reals = RealVector;
+    using Words = typename Isa::Words;
+    using Reals = typename Isa::Reals;
     static constexpr std::size_t kCount = sizeof(Reals) / sizeof(double);
+
+    static_assert(FitsInSlack(kCount) && FitsInSlack(Isa::kIndicesStored),
+                  "the block's slack must cover the kernel's widest store");
+    static_assert(sizeof(Words) / sizeof(std::uint32_t) == kCount);
 
     // Lane by lane, which the compilers turn into one conversion where a vector cast would take
     // GCC several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
@@ -149,8 +196,8 @@ struct Lanes {
             const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
             const Reals candidateS =
                 polar::SquaredRadius(candidateX, polar::Uniform(AsReals(lcg::Output(second))));
-            unsigned accepted = kMaskOf(polar::Accepted(candidateS));
-            kPack(candidateX, candidateS, accepted, x + count, s + count);
+            unsigned accepted = Isa::MaskOf(polar::Accepted(candidateS));
+            Isa::Pack(candidateX, candidateS, accepted, x + count, s + count);
             const std::size_t kept = std::popcount(accepted);
             if (count + kept >= n) {
                 for (std::size_t k = n - count; k > 1; --k) {
@@ -165,22 +212,22 @@ struct Lanes {
         }
     }
 
-    static std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* below,
-                                   std::uint32_t* from) {
-        std::size_t belowCount = 0;
-        std::size_t fromCount = 0;
+    static std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* fast,
+                                   std::uint32_t* slow) {
+        std::size_t fastCount = 0;
+        std::size_t slowCount = 0;
         for (std::size_t i = 0; i < n; i += kCount) {
             Reals group;
             std::memcpy(&group, s + i, sizeof group);
             const unsigned inGroup = (n - i >= kCount) ? (1u << kCount) - 1 : (1u << (n - i)) - 1;
-            const unsigned isBelow = inGroup & kMaskOf(group < kLogSecondPathFrom);
-            const unsigned isFrom = inGroup & ~isBelow;
-            kStoreLanes(static_cast<std::uint32_t>(i), isBelow, below + belowCount);
-            kStoreLanes(static_cast<std::uint32_t>(i), isFrom, from + fromCount);
-            belowCount += std::popcount(isBelow);
-            fromCount += std::popcount(isFrom);
+            const unsigned isFast = inGroup & Isa::MaskOf(group < kLogSlowFrom);
+            const unsigned isSlow = inGroup & ~isFast;
+            Isa::StoreLanes(static_cast<std::uint32_t>(i), isFast, fast + fastCount);
+            Isa::StoreLanes(static_cast<std::uint32_t>(i), isSlow, slow + slowCount);
+            fastCount += std::popcount(isFast);
+            slowCount += std::popcount(isSlow);
         }
-        return belowCount;
+        return fastCount;
     }
 
     static double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block,
