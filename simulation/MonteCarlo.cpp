@@ -16,6 +16,9 @@ namespace {
 // The kernels built for this platform, narrowest first (simulation/CMakeLists.txt decides).
 constexpr std::array kBuiltKernels = {
     &kPortableKernel,
+#ifdef PRICER_VECTOR_KERNELS
+    &kTwoLaneKernel,
+#endif
 #ifdef PRICER_X86_KERNELS
     &kAvx2Kernel,
     &kAvx512Kernel,

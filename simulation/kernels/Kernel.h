@@ -57,6 +57,7 @@ struct PathKernel {
 
 // Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
 extern const PathKernel kPortableKernel;
+extern const PathKernel kTwoLaneKernel;
 extern const PathKernel kAvx2Kernel;
 extern const PathKernel kAvx512Kernel;
 
