@@ -1,0 +1,72 @@
+#include "Floor.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "PolarMethod.h"
+#include "Random.h"
+#include "kernels/Kernel.h"
+
+namespace {
+
+// More than a branch predictor can learn, few enough to stay in the L2 cache.
+constexpr std::size_t kDrawnPaths = 1 << 14;
+
+struct DrawnPaths {
+    std::vector<double> s;         // accepted squared radii
+    std::vector<double> exponent;  // exp of it is the path's terminal spot
+};
+
+const DrawnPaths& Drawn() {
+    static const DrawnPaths paths = [] {
+        DrawnPaths drawn;
+        const double rootVariance = kVol * std::sqrt(kExpiry);
+        const double logMovedSpot = std::log(kSpot) + (kRate - 0.5 * kVol * kVol) * kExpiry;
+        ResetRandom();
+        while (drawn.s.size() < kDrawnPaths) {
+            const double x = polar::Uniform(NextRandom());
+            const double s = polar::SquaredRadius(x, polar::Uniform(NextRandom()));
+            if (polar::Accepted(s)) {
+                drawn.s.push_back(s);
+                drawn.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));
+            }
+        }
+        return drawn;
+    }();
+    return paths;
+}
+
+// The logs are stored for nobody: this says that somebody might read them.
+void Keep(const double* values) { asm volatile("" : : "r"(values) : "memory"); }
+
+[[gnu::noinline]] double AddAll(double sum, const double* payOffs, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        sum = sum + payOffs[i];
+    }
+    return sum;
+}
+
+}  // namespace
+
+double FloorLoop(const PayOff& payOff, std::uint32_t numberOfPaths) {
+    const DrawnPaths& paths = Drawn();
+    std::array<double, kBlockSize> logS{};
+    std::array<double, kBlockSize> payOffs{};
+    double sum = 0.0;
+    for (std::uint32_t done = 0; done < numberOfPaths; done += kBlockSize) {
+        const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
+        const std::size_t first = done % kDrawnPaths;
+        for (std::size_t i = 0; i < n; ++i) {
+            logS[i] = std::log(paths.s[first + i]);
+        }
+        Keep(logS.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            payOffs[i] = payOff.Evaluate(std::exp(paths.exponent[first + i]));
+        }
+        sum = AddAll(sum, payOffs.data(), n);
+    }
+    return sum;
+}

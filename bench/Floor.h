@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "PayOff.h"
+
+// The typical call that every loop of the benchmarks prices.
+inline constexpr double kExpiry = 0.25;
+inline constexpr double kSpot = 195;
+inline constexpr double kVol = 0.30;
+inline constexpr double kRate = 0.05;
+inline const PayOffCall kTypicalCall(200);
+
+// What no schedule can avoid per path: one log of an accepted squared radius, one exp, one
+// Evaluate through PayOff, and one add, kept out of the loops that call. Nothing else: the paths
+// are drawn beforehand, at the first call.
+[[nodiscard]] double FloorLoop(const PayOff& payOff, std::uint32_t numberOfPaths);
