@@ -7,8 +7,10 @@
 #endif
 
 #include <iostream>
+#include <system_error>
 
 #include "Dialogue.h"
+#include "FirstWriteError.h"
 #include "ProgressLine.h"
 
 namespace {
@@ -26,7 +28,20 @@ bool StandardErrorIsATerminal() {
 
 int main() {
     ProgressLine progress(std::cerr, ProgressLine::Clock::now);
+    FirstWriteError output(*std::cout.rdbuf());
+    std::streambuf* const console = std::cout.rdbuf(&output);
+
     RunDialogue(std::cin, std::cout, PriceByMonteCarlo,
                 StandardErrorIsATerminal() ? &progress : nullptr);
+
+    std::cout.flush();
+    std::cout.rdbuf(console);  // std::cout is flushed again at exit, when `output` has gone
+    // A price that went nowhere is a failure that a script must be able to tell from a price. Bad
+    // entries are not: they are priced as read.
+    if (output.Error() != 0) {
+        std::cerr << "price_option: cannot write to standard output: "
+                  << std::generic_category().message(output.Error()) << '\n';
+        return 1;
+    }
     return 0;
 }

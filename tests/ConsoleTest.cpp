@@ -18,12 +18,7 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-
 const std::string kTypicalCall = kAllPrompts + std::string(kResultText) + "10.5216";
-
-// Long enough for a program that is going to end to have ended, even under valgrind.
-constexpr milliseconds kSettle(1500);
 
 std::string TypicalPutOutput() {
     ResetRandom();

@@ -64,6 +64,11 @@ Ends Open(Sink sink) {
                 ::fcntl(fd, F_SETFD, FD_CLOEXEC);
             }
             return {fds[1], fds[0]};
+        case Sink::FullDevice:
+            fds[0] = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+            Check(fds[0] >= 0, "/dev/full");
+            return {fds[0], -1};
+        case Sink::Closed:
         case Sink::Inherited:
             break;
     }
@@ -71,8 +76,10 @@ Ends Open(Sink sink) {
 }
 
 // In the child, between fork and exec.
-void Attach(const Ends& ends, int fd) {
-    if (ends.child >= 0) {
+void Attach(Sink sink, const Ends& ends, int fd) {
+    if (sink == Sink::Closed) {
+        ::close(fd);
+    } else if (ends.child >= 0) {
         ::dup2(ends.child, fd);
     }
 }
@@ -109,8 +116,8 @@ Program::Program(const std::string& path, Sink output, Sink errors) {
     Check(pid_ >= 0, "fork");
     if (pid_ == 0) {
         ::dup2(in[0], STDIN_FILENO);
-        Attach(out, STDOUT_FILENO);
-        Attach(err, STDERR_FILENO);
+        Attach(output, out, STDOUT_FILENO);
+        Attach(errors, err, STDERR_FILENO);
         std::vector<char*> argv;
         argv.reserve(words.size() + 1);
         for (std::string& word : words) {

@@ -7,8 +7,9 @@
 #include <string_view>
 
 // Where the program's standard output or standard error goes: a pipe this side reads, a
-// pseudo-terminal (a person watching), or this process's own.
-enum class Sink { Pipe, Terminal, Inherited };
+// pseudo-terminal (a person watching), the device that is always full, nowhere (the descriptor
+// closed), or this process's own.
+enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
 
 // The program under test, run as a child process with a pipe for standard input. Set
 // PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
@@ -46,6 +47,9 @@ class Program {
 
 // Whether PRICER_TEST_WRAPPER runs the program under another tool, at a speed of its own.
 bool ProgramIsWrapped();
+
+// Long enough for a program that is going to end to have ended, even under valgrind.
+inline constexpr std::chrono::milliseconds kSettle(1500);
 
 struct Outcome {
     std::string output;
