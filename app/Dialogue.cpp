@@ -4,7 +4,7 @@
 #include <memory>
 #include <ostream>
 
-void RunDialogue(std::istream& in, std::ostream& out, Pricer price) {
+void RunDialogue(std::istream& in, std::ostream& out, Pricer price, PricingProgress* progress) {
     // Zero-initialised: a read that finds the stream already failed stores nothing.
     double expiry = 0.0;
     double strike = 0.0;
@@ -38,7 +38,10 @@ void RunDialogue(std::istream& in, std::ostream& out, Pricer price) {
         payOff = std::make_unique<PayOffPut>(strike);
     }
 
-    out << "the price is " << price(*payOff, expiry, spot, vol, r, numberOfPaths);
+    // Priced before "the price is " is written: where the console shows each write at once, a
+    // progress line would draw over it.
+    const double value = price(*payOff, expiry, spot, vol, r, numberOfPaths, progress);
+    out << "the price is " << value;
 
     // Keeps the price on screen until the user answers; a tied input stream flushes it first.
     double closingEntry = 0.0;

@@ -25,7 +25,7 @@ constexpr std::uint32_t kMostPaths = 300;
 // Each kernel must give the plain loop's price to the bit, from the same state of the generator,
 // and leave the generator where the loop leaves it.
 double PriceWithEveryKernel(const PayOff& payOff, double expiry, double spot, double vol, double r,
-                            std::uint32_t numberOfPaths) {
+                            std::uint32_t numberOfPaths, PricingProgress* /*progress*/) {
     const std::uint32_t paths = std::min(numberOfPaths, kMostPaths);
     ResetRandom();
     const double natural = PriceByNaturalLoop(payOff, expiry, spot, vol, r, paths);

@@ -27,3 +27,23 @@
 // is checked: 0 paths gives NaN.
 [[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
                                        double r, std::uint32_t numberOfPaths);
+
+// Told how far a pricing has come, so that a front end can show a long run's progress: once with
+// none done before the first path, after every kPathsPerProgress paths, and once with all done at
+// the end (for 0 paths, the first call is also the last). Seldom enough for a clock to be read.
+class PricingProgress {
+  public:
+    PricingProgress() = default;
+    PricingProgress(const PricingProgress&) = delete;
+    PricingProgress& operator=(const PricingProgress&) = delete;
+    virtual ~PricingProgress() = default;
+
+    virtual void PathsDone(std::uint32_t done, std::uint32_t total) = 0;
+};
+
+inline constexpr std::uint32_t kPathsPerProgress = 1u << 16;
+
+// The same price, bits and generator alike, telling `progress` (if not null) how far it has come.
+[[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
+                                       double r, std::uint32_t numberOfPaths,
+                                       PricingProgress* progress);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
@@ -105,6 +106,36 @@ void PrintTo(const FailureCase& c, std::ostream* out) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachRead, BadEntry, testing::ValuesIn(AllCases()),
+                         testing::PrintToStringParamName());
+
+// A price that could not be written is a failure, said once on standard error, still after the
+// closing read. That read's 1e400 leaves errno at ERANGE: the reason must be the write's own.
+
+struct WriteCase {
+    const char* name;
+    Sink output;
+    const char* reason;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* out) { *out << c.name; }
+
+class FailedWrite : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(FailedWrite, SaysWhyAndExitsWithOneAfterTheClosingRead) {
+    const WriteCase c = GetParam();
+    Program program(PRICER_PROGRAM, c.output, Sink::Pipe);
+    program.Write("0.25 200 195 0.30 0.05 1000 0\n");
+    EXPECT_EQ(program.WaitForExit(kSettle), -1) << "ended before the closing read";
+    program.Write("1e400\n");
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 1);
+    EXPECT_EQ(program.Errors(),
+              std::string("price_option: cannot write to standard output: ") + c.reason + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,
+                         testing::Values(WriteCase{"FullDevice", Sink::FullDevice,
+                                                   "No space left on device"},
+                                         WriteCase{"Closed", Sink::Closed, "Bad file descriptor"}),
                          testing::PrintToStringParamName());
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
@@ -15,12 +18,7 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-
 const std::string kTypicalCall = kAllPrompts + std::string(kResultText) + "10.5216";
-
-// Long enough for a program that is going to end to have ended, even under valgrind.
-constexpr milliseconds kSettle(1500);
 
 std::string TypicalPutOutput() {
     ResetRandom();
@@ -118,6 +116,58 @@ TEST(Console, AfterALetterEndsWithoutWaiting) {
     const Outcome run = RunProgram("0.25 200 195 0.30 0.05 1000 p\n", /*holdInputOpen=*/true);
     EXPECT_EQ(run.output, TypicalPutOutput());
     EXPECT_EQ(run.status, 0);
+}
+
+// Paths for about two seconds of pricing in this build on this machine, judged by the fastest of a
+// few short runs here: a progress line shows after one second.
+std::uint32_t PathsForTwoSeconds() {
+    constexpr std::uint32_t kSample = 1u << 20;
+    double fastest = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        (void)PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.30, 0.05, kSample);
+        fastest = std::min(
+            fastest,
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return static_cast<std::uint32_t>(std::min(2.0 * kSample / fastest, 4e9));
+}
+
+// The line that a terminal shows after `written`, where a carriage return goes back to its start.
+std::string LineShown(std::string_view written) {
+    std::string line;
+    std::size_t column = 0;
+    for (const char c : written) {
+        if (c == '\r') {
+            column = 0;
+        } else {
+            line.resize(std::max(line.size(), column + 1));
+            line[column++] = c;
+        }
+    }
+    return line;
+}
+
+TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
+    if (ProgramIsWrapped()) {
+        GTEST_SKIP() << "the program runs under another tool, at a speed this test cannot know";
+    }
+    const std::string paths = std::to_string(PathsForTwoSeconds());
+    Program watched(PRICER_PROGRAM, Sink::Pipe, Sink::Terminal);
+    Program piped(PRICER_PROGRAM, Sink::Pipe, Sink::Pipe);
+    for (Program* program : {&watched, &piped}) {
+        program->Write("0.25 200 195 0.30 0.05 " + paths + " 0\n1\n");
+    }
+    EXPECT_EQ(watched.WaitForExit(std::chrono::seconds(60)), 0);
+    EXPECT_EQ(piped.WaitForExit(std::chrono::seconds(60)), 0);
+
+    EXPECT_TRUE(piped.Output().starts_with(kAllPrompts + std::string(kResultText)));
+    EXPECT_EQ(watched.Output(), piped.Output());
+    EXPECT_EQ(piped.Errors(), "");
+    EXPECT_NE(watched.Errors().find(" of " + paths + " paths, "), std::string::npos)
+        << watched.Errors();
+    EXPECT_EQ(LineShown(watched.Errors()).find_first_not_of(' '), std::string::npos);
+    EXPECT_TRUE(watched.Errors().ends_with('\r')) << "the cursor back at the line's start";
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
@@ -120,6 +123,37 @@ TEST(PriceByMonteCarlo, ZeroPathsGiveNaNAndDrawNothing) {
 TEST(PriceByMonteCarlo, TypicalCallMatchesTheKnownPrice) {
     ResetRandom();
     EXPECT_EQ(Shown(PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.30, 0.05, 1000)), "10.5216");
+}
+
+// Keeps what the pricer tells it.
+struct Reports final : PricingProgress {
+    void PathsDone(std::uint32_t done, std::uint32_t total) override {
+        told.push_back({done, total});
+    }
+    std::vector<std::array<std::uint32_t, 2>> told;
+};
+
+TEST(PriceByMonteCarlo, TellsProgressAtTheStartEachGroupAndTheEndOnceAndPricesAlike) {
+    constexpr std::uint32_t k = kPathsPerProgress;
+    for (const std::vector<std::uint32_t>& done :
+         {std::vector<std::uint32_t>{0}, {0, 1000}, {0, k, 2 * k}, {0, k, 2 * k, 2 * k + 300}}) {
+        const std::uint32_t paths = done.back();
+        ResetRandom();
+        const double plain = PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, paths);
+        const int plainNext = NextRandom();
+        ResetRandom();
+        Reports reports;
+        const double told =
+            PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, paths, &reports);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(told), std::bit_cast<std::uint64_t>(plain)) << paths;
+        EXPECT_EQ(NextRandom(), plainNext) << paths;
+        std::vector<std::array<std::uint32_t, 2>> expected;
+        expected.reserve(done.size());
+        for (const std::uint32_t d : done) {
+            expected.push_back({d, paths});
+        }
+        EXPECT_EQ(reports.told, expected) << paths;
+    }
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace {
 double lastPrice = 0.0;
 
 double PriceAndKeep(const PayOff& payOff, double expiry, double spot, double vol, double r,
-                    std::uint32_t numberOfPaths) {
-    lastPrice = PriceByMonteCarlo(payOff, expiry, spot, vol, r, numberOfPaths);
+                    std::uint32_t numberOfPaths, PricingProgress* progress) {
+    lastPrice = PriceByMonteCarlo(payOff, expiry, spot, vol, r, numberOfPaths, progress);
     return lastPrice;
 }
 

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -44,21 +46,78 @@ void Check(bool ok, const char* what) {
     }
 }
 
+// The descriptor that the child writes a sink through, and the one this side reads, where it does.
+struct Ends {
+    int child = -1;
+    int parent = -1;
+};
+
+Ends Open(Sink sink) {
+    std::array<int, 2> fds{-1, -1};
+    switch (sink) {
+        case Sink::Pipe:
+            Check(::pipe2(fds.data(), O_CLOEXEC) == 0, "pipe");
+            return {fds[1], fds[0]};
+        case Sink::Terminal:
+            Check(::openpty(&fds[0], &fds[1], nullptr, nullptr, nullptr) == 0, "openpty");
+            for (const int fd : fds) {
+                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            }
+            return {fds[1], fds[0]};
+        case Sink::FullDevice:
+            fds[0] = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+            Check(fds[0] >= 0, "/dev/full");
+            return {fds[0], -1};
+        case Sink::Closed:
+        case Sink::Inherited:
+            break;
+    }
+    return {};
+}
+
+// In the child, between fork and exec.
+void Attach(Sink sink, const Ends& ends, int fd) {
+    if (sink == Sink::Closed) {
+        ::close(fd);
+    } else if (ends.child >= 0) {
+        ::dup2(ends.child, fd);
+    }
+}
+
+// What is ready on `fd` goes to `text`; at its end the descriptor is closed and set to -1. False if
+// nothing was ready.
+bool ReadReady(const pollfd& ready, int& fd, std::string& text) {
+    if (fd < 0 || ready.revents == 0) {
+        return false;
+    }
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    } else {  // a terminal's other side reports its end as EIO
+        ::close(fd);
+        fd = -1;
+    }
+    return true;
+}
+
 }  // namespace
 
-Program::Program(const std::string& path) {
+Program::Program(const std::string& path, Sink output, Sink errors) {
     // A child that ends before reading all its input must fail a write, not kill the test.
     ::signal(SIGPIPE, SIG_IGN);
     KeepStandardStreamsOpen();
     int in[2];
-    int out[2];
-    Check(::pipe2(in, O_CLOEXEC) == 0 && ::pipe2(out, O_CLOEXEC) == 0, "pipe");
+    Check(::pipe2(in, O_CLOEXEC) == 0, "pipe");
+    const Ends out = Open(output);
+    const Ends err = Open(errors);
     std::vector<std::string> words = CommandLine(path);
     pid_ = ::fork();
     Check(pid_ >= 0, "fork");
     if (pid_ == 0) {
         ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
+        Attach(output, out, STDOUT_FILENO);
+        Attach(errors, err, STDERR_FILENO);
         std::vector<char*> argv;
         argv.reserve(words.size() + 1);
         for (std::string& word : words) {
@@ -69,15 +128,22 @@ Program::Program(const std::string& path) {
         ::_exit(127);
     }
     ::close(in[0]);
-    ::close(out[1]);
+    for (const int fd : {out.child, err.child}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
     toChild_ = in[1];
-    fromChild_ = out[0];
+    fromOutput_ = out.parent;
+    fromErrors_ = err.parent;
 }
 
 Program::~Program() {
     CloseInput();
-    if (fromChild_ >= 0) {
-        ::close(fromChild_);
+    for (const int fd : {fromOutput_, fromErrors_}) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
     if (status_ < 0 && pid_ > 0) {
         ::kill(pid_, SIGKILL);
@@ -105,18 +171,18 @@ void Program::CloseInput() {
     }
 }
 
+// False if nothing came within `limit`, or both streams have ended.
 bool Program::ReadSome(std::chrono::milliseconds limit) {
-    pollfd ready{fromChild_, POLLIN, 0};
-    if (::poll(&ready, 1, static_cast<int>(limit.count())) <= 0) {
+    if (fromOutput_ < 0 && fromErrors_ < 0) {
         return false;
     }
-    char buffer[4096];
-    const ssize_t n = ::read(fromChild_, buffer, sizeof buffer);
-    if (n <= 0) {
+    std::array<pollfd, 2> ready{{{fromOutput_, POLLIN, 0}, {fromErrors_, POLLIN, 0}}};
+    if (::poll(ready.data(), ready.size(), static_cast<int>(limit.count())) <= 0) {
         return false;
     }
-    output_.append(buffer, static_cast<std::size_t>(n));
-    return true;
+    const bool output = ReadReady(ready[0], fromOutput_, output_);
+    const bool errors = ReadReady(ready[1], fromErrors_, errors_);
+    return output || errors;
 }
 
 bool Program::ReadUntilEndsWith(std::string_view tail, std::chrono::milliseconds limit) {
@@ -161,3 +227,5 @@ Outcome RunProgram(std::string_view input, bool holdInputOpen) {
     const int status = program.WaitForExit(std::chrono::seconds(60));
     return {program.Output(), status};
 }
+
+bool ProgramIsWrapped() { return std::getenv("PRICER_TEST_WRAPPER") != nullptr; }

@@ -6,11 +6,17 @@
 #include <string>
 #include <string_view>
 
-// The program under test, run as a child process with pipes for standard input and output. Set
+// Where the program's standard output or standard error goes: a pipe this side reads, a
+// pseudo-terminal (a person watching), the device that is always full, nowhere (the descriptor
+// closed), or this process's own.
+enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
+
+// The program under test, run as a child process with a pipe for standard input. Set
 // PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
 class Program {
   public:
-    explicit Program(const std::string& path);
+    explicit Program(const std::string& path, Sink output = Sink::Pipe,
+                     Sink errors = Sink::Inherited);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     ~Program();
@@ -25,16 +31,25 @@ class Program {
     int WaitForExit(std::chrono::milliseconds limit);
 
     [[nodiscard]] const std::string& Output() const { return output_; }
+    [[nodiscard]] const std::string& Errors() const { return errors_; }
 
   private:
     bool ReadSome(std::chrono::milliseconds limit);
 
     pid_t pid_ = -1;
     int toChild_ = -1;
-    int fromChild_ = -1;
+    int fromOutput_ = -1;  // where it is a pipe or a terminal, as are these
+    int fromErrors_ = -1;
     int status_ = -1;
     std::string output_;
+    std::string errors_;
 };
+
+// Whether PRICER_TEST_WRAPPER runs the program under another tool, at a speed of its own.
+bool ProgramIsWrapped();
+
+// Long enough for a program that is going to end to have ended, even under valgrind.
+inline constexpr std::chrono::milliseconds kSettle(1500);
 
 struct Outcome {
     std::string output;
