@@ -96,8 +96,10 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     };
     logs(block.fastLogPaths.data(), fast);
     logs(block.slowLogPaths.data(), n - fast);
+    // By value: std::min's reference would be read again after every call.
+    const auto end = [n](std::size_t first) { return std::min(first + kLanes, n); };
     const auto exponents = [&](std::size_t first) {
-        for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
+        for (std::size_t i = first; i < end(first); ++i) {
             block.exponent[i] =
                 rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
         }
@@ -105,7 +107,7 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     exponents(0);
     for (std::size_t first = 0; first < n; first += kLanes) {
         exponents(first + kLanes);
-        for (std::size_t i = first; i < std::min(first + kLanes, n); ++i) {
+        for (std::size_t i = first, last = end(first); i < last; ++i) {
             runningSum = runningSum +
                          pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));
         }
