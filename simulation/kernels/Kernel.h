@@ -21,7 +21,7 @@
 // Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
 inline constexpr std::size_t kBlockSize = 256;
 // Vector code stores and reads whole vectors, up to this many slots past a block's last path; each
-// vector kernel asserts that its widest store fits (kernel_steps::Lanes).
+// vector kernel asserts that its widest store fits (FitsInSlack).
 inline constexpr std::size_t kSlack = 16;
 
 // Whether a store of this many slots from a path's slot ends within the block.
