@@ -81,9 +81,10 @@ inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 // paths whose radius is below kLogSlowFrom and those from it, each in order, and returns how many
 // are below; log is called for one list and then the other; and the pay-offs are added in path
 // order.
-// Each path gets exactly the operations of drawing it alone. The exponents of the next kLanes
-// paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
-template <std::size_t kLanes, auto kDraw, auto kSplit>
+// Each path gets exactly the operations of drawing it alone. The exponents of the next kGroup
+// paths, one vector or two, are worked out before the pay-offs of these, so that the divider works
+// under exp's calls.
+template <std::size_t kGroup, auto kDraw, auto kSplit>
 inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
     kDraw(n, block.x.data(), block.s.data());
@@ -97,7 +98,7 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     logs(block.fastLogPaths.data(), fast);
     logs(block.slowLogPaths.data(), n - fast);
     // By value: std::min's reference would be read again after every call.
-    const auto end = [n](std::size_t first) { return std::min(first + kLanes, n); };
+    const auto end = [n](std::size_t first) { return std::min(first + kGroup, n); };
     const auto exponents = [&](std::size_t first) {
         for (std::size_t i = first; i < end(first); ++i) {
             block.exponent[i] =
@@ -105,8 +106,8 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
         }
     };
     exponents(0);
-    for (std::size_t first = 0; first < n; first += kLanes) {
-        exponents(first + kLanes);
+    for (std::size_t first = 0; first < n; first += kGroup) {
+        exponents(first + kGroup);
         for (std::size_t i = first, last = end(first); i < last; ++i) {
             runningSum = runningSum +
                          pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));

@@ -34,6 +34,7 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
 
 }  // namespace
 
+// Four paths a group, as in the two-lane kernel, where compilers vectorise the exponents.
 const PathKernel kPortableKernel = {
     "portable", [] { return true; },
-    kernel_steps::AddPayOffs<2, DrawAcceptedPairs, kernel_steps::SplitByIndexWalk>};
+    kernel_steps::AddPayOffs<4, DrawAcceptedPairs, kernel_steps::SplitByIndexWalk>};
