@@ -14,6 +14,7 @@
 #include <span>
 #include <utility>
 
+#include "MonteCarlo.h"
 #include "PayOff.h"
 #include "PolarMethod.h"
 #include "Random.h"
@@ -64,11 +65,10 @@ extern const PathKernel kAvx512Kernel;
 // The kernels this processor can run, the portable one first and the widest last.
 [[nodiscard]] std::span<const PathKernel* const> RunnableKernels();
 
-// PriceByMonteCarlo with a given kernel, for tests and benchmarks that hold each to the same
-// result.
+// PriceByMonteCarlo with a given kernel, so that tests and benchmarks can hold each to the result.
 [[nodiscard]] double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double expiry,
-                                     double spot, double vol, double r,
-                                     std::uint32_t numberOfPaths);
+                                     double spot, double vol, double r, std::uint32_t numberOfPaths,
+                                     PricingProgress* progress = nullptr);
 
 namespace kernel_steps {
 
