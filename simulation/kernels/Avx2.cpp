@@ -1,20 +1,12 @@
 // The kernel for processors with AVX2: four lanes of doubles, the ones kept moved to the front by a
 // permutation from a table.
+#define KERNEL_ISA "avx2"
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_X86_KERNELS
 
 #include <immintrin.h>
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-
 #include "Kernel.h"
-
-// What this kernel is compiled for, and so what the processor must have.
-#define KERNEL_ISA "avx2"
 
 namespace {
 
@@ -62,16 +54,8 @@ struct Isa {
     }
 };
 
-using Lanes = kernel_steps::Lanes<Isa>;
-
-[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(std::size_t n, const Pricing& pricing,
-                                                            Block& block, double runningSum) {
-    return Lanes::AddPayOffs(n, pricing, block, runningSum);
-}
-
 }  // namespace
 
-const PathKernel kAvx2Kernel = {"avx2", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
-                                AddPayOffs};
+LANES_KERNEL(kAvx2Kernel, "avx2");
 
 #endif

@@ -1,19 +1,12 @@
 // The kernel for processors with AVX-512: eight lanes of doubles, the ones kept moved to the front
 // by a compress.
+#define KERNEL_ISA "avx512f"
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_X86_KERNELS
 
 #include <immintrin.h>
 
-#include <cstddef>
-#include <cstdint>
-
 #include "Kernel.h"
-
-// What this kernel is compiled for, and so what the processor must have.
-#define KERNEL_ISA "avx512f"
 
 namespace {
 
@@ -45,16 +38,8 @@ struct Isa {
     }
 };
 
-using Lanes = kernel_steps::Lanes<Isa>;
-
-[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(std::size_t n, const Pricing& pricing,
-                                                            Block& block, double runningSum) {
-    return Lanes::AddPayOffs(n, pricing, block, runningSum);
-}
-
 }  // namespace
 
-const PathKernel kAvx512Kernel = {"avx512", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
-                                  AddPayOffs};
+LANES_KERNEL(kAvx512Kernel, "avx512");
 
 #endif

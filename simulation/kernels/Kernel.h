@@ -56,7 +56,8 @@ struct PathKernel {
     double (*addPayOffs)(std::size_t n, const Pricing& pricing, Block& block, double runningSum);
 };
 
-// Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
+// Those that the build leaves out are never referred to, and their files compile empty
+// (simulation/CMakeLists.txt decides).
 extern const PathKernel kPortableKernel;
 extern const PathKernel kTwoLaneKernel;
 extern const PathKernel kAvx2Kernel;
@@ -232,13 +233,19 @@ struct Lanes {
         }
         return fastCount;
     }
-
-    static double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block,
-                             double runningSum) {
-        return kernel_steps::AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>(n, pricing, block,
-                                                                                runningSum);
-    }
 };
+
+// Defines `kernel` over the file's Isa, runnable where the processor has KERNEL_ISA. Its function
+// is built for KERNEL_ISA and flattened, so that all it calls is too, even in a Debug build.
+#define LANES_KERNEL(kernel, kernelName)                                                           \
+    [[gnu::target(KERNEL_ISA), gnu::flatten]] static double AddPayOffs(                            \
+        std::size_t n, const Pricing& pricing, Block& block, double runningSum) {                  \
+        using Lanes = kernel_steps::Lanes<Isa>;                                                    \
+        return kernel_steps::AddPayOffs<Lanes::kCount, Lanes::DrawAcceptedPairs,                   \
+                                        Lanes::SplitForLog>(n, pricing, block, runningSum);        \
+    }                                                                                              \
+    const PathKernel kernel = {kernelName, [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; }, \
+                               AddPayOffs}
 
 #endif
 

@@ -2,12 +2,7 @@
 // What the processor must have is its baseline's 16-byte vectors: SSE2 on x86-64 and on 32-bit x86
 // (the build asks for it), NEON on aarch64. So it is runnable wherever it is built.
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_VECTOR_KERNELS
-
-#include <cstddef>
-#include <cstdint>
 
 #include "Kernel.h"
 
