@@ -29,7 +29,8 @@ struct SkipAhead {
     return skip;
 }
 
-inline constexpr SkipAhead kOneStep = SkipAheadBy(1);
+template <unsigned kSteps>
+inline constexpr SkipAhead kSkip = SkipAheadBy(kSteps);
 
 // Templates, so that the vector kernels step and read a state per lane with the same code.
 template <class Word>
@@ -45,7 +46,7 @@ template <class Word>
 }  // namespace lcg
 
 [[nodiscard]] inline int NextRandom() {
-    lcg::state = lcg::Step(lcg::state, lcg::kOneStep);
+    lcg::state = lcg::Step(lcg::state, lcg::kSkip<1>);
     return static_cast<int>(lcg::Output(lcg::state));
 }
 

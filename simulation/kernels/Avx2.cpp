@@ -17,11 +17,10 @@ constexpr auto kToFront = [] {
     std::array<std::array<std::uint32_t, 4 * kParts>, 16> table{};
     for (std::size_t mask = 0; mask < table.size(); ++mask) {
         std::size_t kept = 0;
-        for (std::size_t l = 0; l < 4; ++l) {
-            for (std::size_t p = 0; ((mask >> l) & 1) && p < kParts; ++p) {
-                table[mask][kParts * kept + p] = static_cast<std::uint32_t>(kParts * l + p);
+        for (std::uint32_t part = 0; part < 4 * kParts; ++part) {
+            if ((mask >> (part / kParts)) & 1) {
+                table[mask][kept++] = part;
             }
-            kept += (mask >> l) & 1;
         }
     }
     return table;

@@ -120,18 +120,10 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
 // stepping one after another, each multiply would wait for the last.
 template <std::size_t kAttempts>
 std::array<std::uint32_t, 2 * kAttempts> RoundStates(std::uint32_t state) {
-    static constexpr auto kSkips = [] {
-        std::array<lcg::SkipAhead, 2 * kAttempts> skips{};
-        for (unsigned j = 0; j < skips.size(); ++j) {
-            skips[j] = lcg::SkipAheadBy(j + 1);
-        }
-        return skips;
-    }();
-    std::array<std::uint32_t, 2 * kAttempts> states{};
-    for (std::size_t j = 0; j < states.size(); ++j) {
-        states[j] = lcg::Step(state, kSkips[j]);
+    return [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
+        return std::array{lcg::Step(state, lcg::kSkip<j + 1>)...};
     }
-    return states;
+    (std::make_integer_sequence<unsigned, 2 * kAttempts>{});
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both
@@ -185,7 +177,7 @@ struct Lanes {
     template <unsigned kSteps>
     static Words SkippedBy(std::uint32_t state) {
         return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
-            return Words{lcg::Step(state, lcg::SkipAheadBy(2 * l + kSteps))...};
+            return Words{lcg::Step(state, lcg::kSkip<2 * l + kSteps>)...};
         }
         (std::make_integer_sequence<unsigned, kCount>{});
     }
@@ -193,7 +185,6 @@ struct Lanes {
     // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
     // skips ahead over the values that all the lanes have used.
     static void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
-        constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kCount);
         Words first = SkippedBy<1>(lcg::state);
         Words second = SkippedBy<2>(lcg::state);
         for (std::size_t count = 0;;) {
@@ -211,8 +202,8 @@ struct Lanes {
                 return;
             }
             count += kept;
-            first = lcg::Step(first, kRound);
-            second = lcg::Step(second, kRound);
+            first = lcg::Step(first, lcg::kSkip<2 * kCount>);
+            second = lcg::Step(second, lcg::kSkip<2 * kCount>);
         }
     }
 
