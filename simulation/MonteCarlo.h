@@ -7,8 +7,7 @@
 // Every formula here is evaluated as grouped, left to right, each step rounded to double; sqrt,
 // log and exp are the standard library's. The generator (Random.h) gives integers 0 to 32767.
 
-// One standard normal variate by the polar method, from two of the generator's integers k1, k2 per
-// attempt:
+// One standard normal by the polar method, from two of the generator's integers k1, k2 per attempt:
 //     x = 2 * k1 / 32767 - 1;  y = 2 * k2 / 32767 - 1;  s = x * x + y * y
 // attempts until s < 1, then returns x * sqrt(-2 * log(s) / s).
 [[nodiscard]] double DrawStandardNormal();

@@ -1,5 +1,4 @@
-// The kernel for processors with AVX2: four lanes of doubles, the ones kept moved to the front by a
-// permutation from a table.
+// The kernel for processors with AVX2: four lanes of doubles.
 #define KERNEL_ISA "avx2"
 
 #ifdef PRICER_X86_KERNELS

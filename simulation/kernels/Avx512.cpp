@@ -1,5 +1,4 @@
-// The kernel for processors with AVX-512: eight lanes of doubles, the ones kept moved to the front
-// by a compress.
+// The kernel for processors with AVX-512: eight lanes of doubles.
 #define KERNEL_ISA "avx512f"
 
 #ifdef PRICER_X86_KERNELS
@@ -21,8 +20,7 @@ struct Isa {
         return _mm512_test_epi64_mask((__m512i)flags, (__m512i)flags);
     }
 
-    // Compressing in registers and storing whole vectors is fast where a compressing store to
-    // memory is slow.
+    // Compressing in registers and storing whole vectors is fast where a compressing store is slow.
     [[gnu::target(KERNEL_ISA)]] static void Pack(const Reals& x, const Reals& s, unsigned mask,
                                                  double* xOut, double* sOut) {
         _mm512_storeu_pd(xOut, _mm512_maskz_compress_pd(static_cast<__mmask8>(mask), (__m512d)x));

@@ -1,9 +1,5 @@
 #pragma once
 
-// What the kernels share. A kernel prices a block of paths; its draw, its split for log and the
-// width of its exponents depend on the processor, one file here per instruction set. Every kernel
-// gives the same doubles and leaves the generator in the same state: only the instructions differ.
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -34,12 +30,10 @@ struct Block {
     std::array<double, kBlockSize + kSlack> s{};  // defined past the paths, where vectors read
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
-    // The paths whose squared radius takes log's fast branch, and those that take its slow one.
     std::array<std::uint32_t, kBlockSize + kSlack> fastLogPaths;
     std::array<std::uint32_t, kBlockSize + kSlack> slowLogPaths;
 };
 
-// What a pricing call's paths share.
 struct Pricing {
     const PayOff& payOff;
     double rootVariance;
@@ -56,8 +50,7 @@ struct PathKernel {
     double (*addPayOffs)(std::size_t n, const Pricing& pricing, Block& block, double runningSum);
 };
 
-// Those that the build leaves out are never referred to, and their files compile empty
-// (simulation/CMakeLists.txt decides).
+// Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).
 extern const PathKernel kPortableKernel;
 extern const PathKernel kTwoLaneKernel;
 extern const PathKernel kAvx2Kernel;
@@ -73,17 +66,14 @@ extern const PathKernel kAvx512Kernel;
 
 namespace kernel_steps {
 
-// The C library's log takes a slower branch for arguments from here up to just past 1. Which
-// branch a random radius takes is a coin that comes up rarely, so it mispredicts; calling log for
-// the paths of one branch and then the other makes it predictable.
+// The C library's log takes a slower branch from here to just past 1, which random radii take too
+// rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
 // A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow) lists the
 // paths whose radius is below kLogSlowFrom and those from it, each in order, and returns how many
-// are below; log is called for one list and then the other; and the pay-offs are added in path
-// order.
-// Each path gets exactly the operations of drawing it alone. The exponents of the next kLanes
-// paths are worked out before the pay-offs of these, so that the divider works under exp's calls.
+// are below. Each path gets exactly the operations of drawing it alone. The next kLanes paths'
+// exponents are worked out before these paths' pay-offs, so that the divider works under exp.
 template <std::size_t kLanes, auto kDraw, auto kSplit>
 inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
@@ -144,14 +134,12 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 
 #ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
 
-// The vector kernels' code, in terms of what an instruction set supplies, as one type Isa:
-//   Words, Reals            vectors of kLanes 32-bit words and of kLanes doubles;
-//   MaskOf(flags)           the lanes where a comparison holds, as bits;
-//   Pack(x, s, mask, xOut, sOut)
-//                           the x and s of those lanes, in order, stored as whole vectors;
-//   StoreLanes(first, mask, out)
-//                           first plus the number of each of those lanes, in order, stored as
-//                           kIndicesStored words.
+// The vector kernels' code, over what an instruction set supplies in one type Isa:
+//   Words, Reals                   vectors of kCount 32-bit words and of kCount doubles;
+//   MaskOf(flags)                  the lanes where a comparison holds, as bits;
+//   Pack(x, s, mask, xOut, sOut)   the x and s of those lanes, in order, stored as whole vectors;
+//   StoreLanes(first, mask, out)   first plus the number of each of those lanes, in order, stored
+//                                  as kIndicesStored words.
 // Vectors go to and from those functions by reference: by value, between code built for an
 // instruction set and code built for the baseline, they would not arrive where the callee looks.
 template <class Isa>
@@ -173,7 +161,6 @@ struct Lanes {
         (std::make_index_sequence<kCount>{});
     }
 
-    // Lane l's state 2 * l + kSteps steps on from the given state.
     template <unsigned kSteps>
     static Words SkippedBy(std::uint32_t state) {
         return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
