@@ -7,26 +7,10 @@
 // Every formula here is evaluated as grouped, left to right, each step rounded to double; sqrt,
 // log and exp are the standard library's. The generator (Random.h) gives integers 0 to 32767.
 
-// One standard normal variate by the polar method, from two of the generator's integers k1, k2 per
-// attempt:
+// One standard normal by the polar method, from two of the generator's integers k1, k2 per attempt:
 //     x = 2 * k1 / 32767 - 1;  y = 2 * k2 / 32767 - 1;  s = x * x + y * y
 // attempts until s < 1, then returns x * sqrt(-2 * log(s) / s).
 [[nodiscard]] double DrawStandardNormal();
-
-// The discounted mean pay-off over numberOfPaths terminal prices under lognormal dynamics with
-// drift r; expiry in years, vol and r as yearly fractions. The result is, bit for bit, that of this
-// loop, and the generator is left where the loop leaves it:
-//     variance = vol * vol * expiry;  rootVariance = sqrt(variance)
-//     movedSpot = spot * exp(r * expiry + -0.5 * variance);  runningSum = 0
-//     numberOfPaths times, in order:
-//         thisSpot = movedSpot * exp(rootVariance * DrawStandardNormal())
-//         runningSum = runningSum + payOff.Evaluate(thisSpot)
-//     return runningSum / numberOfPaths * exp(-r * expiry)
-// It prices blocks of paths in passes, with the widest kernel this processor runs (kernels/); the
-// tests hold every kernel to that loop, written out in tests/reference/NaturalPricer.cpp. No input
-// is checked: 0 paths gives NaN.
-[[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
-                                       double r, std::uint32_t numberOfPaths);
 
 // Told how far a pricing has come, so that a front end can show a long run's progress: once with
 // none done before the first path, after every kPathsPerProgress paths, and once with all done at
@@ -43,7 +27,16 @@ class PricingProgress {
 
 inline constexpr std::uint32_t kPathsPerProgress = 1u << 16;
 
-// The same price, bits and generator alike, telling `progress` (if not null) how far it has come.
+// The discounted mean pay-off over numberOfPaths terminal prices under lognormal dynamics with
+// drift r; expiry in years, vol and r as yearly fractions. The result is, bit for bit, that of this
+// loop, and the generator is left where the loop leaves it:
+//     variance = vol * vol * expiry;  rootVariance = sqrt(variance)
+//     movedSpot = spot * exp(r * expiry + -0.5 * variance);  runningSum = 0
+//     numberOfPaths times, in order:
+//         thisSpot = movedSpot * exp(rootVariance * DrawStandardNormal())
+//         runningSum = runningSum + payOff.Evaluate(thisSpot)
+//     return runningSum / numberOfPaths * exp(-r * expiry)
+// with `progress`, if not null, told how far it has come. No input is checked: 0 paths gives NaN.
 [[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
                                        double r, std::uint32_t numberOfPaths,
-                                       PricingProgress* progress);
+                                       PricingProgress* progress = nullptr);

@@ -2,12 +2,9 @@
 
 #include <cstdint>
 
-// The pricer's uniform integers, 0 to 32767 inclusive, from a process-wide generator that starts
-// from a fixed state and that nothing in the program reseeds. It is the Windows runtimes' rand,
-// value for value: state = state * 214013 + 2531011 modulo 2^32 from state 1, each value bits 16
-// to 30 of the new state. It stands in for rand on every platform: most runtimes' rand has another
-// range, and where rand is this generator, one call per value could neither take a round of states
-// from one state nor skip ahead. A test compares the two wherever rand has this range.
+// The Windows runtimes' rand, value for value, process-wide and never reseeded, in place of rand
+// everywhere: most runtimes' rand has another range, and calling rand, even where it is this one,
+// could neither take a round of states from one state nor skip ahead.
 inline constexpr int kRandomMax = 32767;
 
 namespace lcg {
@@ -29,7 +26,8 @@ struct SkipAhead {
     return skip;
 }
 
-inline constexpr SkipAhead kOneStep = SkipAheadBy(1);
+template <unsigned kSteps>
+inline constexpr SkipAhead kSkip = SkipAheadBy(kSteps);
 
 // Templates, so that the vector kernels step and read a state per lane with the same code.
 template <class Word>
@@ -45,10 +43,9 @@ template <class Word>
 }  // namespace lcg
 
 [[nodiscard]] inline int NextRandom() {
-    lcg::state = lcg::Step(lcg::state, lcg::kOneStep);
+    lcg::state = lcg::Step(lcg::state, lcg::kSkip<1>);
     return static_cast<int>(lcg::Output(lcg::state));
 }
 
-// Back to the initial state, as srand(1) does for rand; for tests and tools that want a fresh run's
-// sequence.
+// As srand(1) does for rand; for tests and tools that want a fresh run's sequence.
 inline void ResetRandom() { lcg::state = lcg::kInitialState; }

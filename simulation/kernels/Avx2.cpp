@@ -1,20 +1,11 @@
-// The kernel for processors with AVX2: four lanes of doubles, the ones kept moved to the front by a
-// permutation from a table.
+// The kernel for processors with AVX2: four lanes of doubles.
+#define KERNEL_ISA "avx2"
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_X86_KERNELS
 
 #include <immintrin.h>
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-
 #include "Kernel.h"
-
-// What this kernel is compiled for, and so what the processor must have.
-#define KERNEL_ISA "avx2"
 
 namespace {
 
@@ -25,11 +16,10 @@ constexpr auto kToFront = [] {
     std::array<std::array<std::uint32_t, 4 * kParts>, 16> table{};
     for (std::size_t mask = 0; mask < table.size(); ++mask) {
         std::size_t kept = 0;
-        for (std::size_t l = 0; l < 4; ++l) {
-            for (std::size_t p = 0; ((mask >> l) & 1) && p < kParts; ++p) {
-                table[mask][kParts * kept + p] = static_cast<std::uint32_t>(kParts * l + p);
+        for (std::uint32_t part = 0; part < 4 * kParts; ++part) {
+            if ((mask >> (part / kParts)) & 1) {
+                table[mask][kept++] = part;
             }
-            kept += (mask >> l) & 1;
         }
     }
     return table;
@@ -62,16 +52,8 @@ struct Isa {
     }
 };
 
-using Lanes = kernel_steps::Lanes<Isa>;
-
-[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(std::size_t n, const Pricing& pricing,
-                                                            Block& block, double runningSum) {
-    return Lanes::AddPayOffs(n, pricing, block, runningSum);
-}
-
 }  // namespace
 
-const PathKernel kAvx2Kernel = {"avx2", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
-                                AddPayOffs};
+LANES_KERNEL(kAvx2Kernel, "avx2");
 
 #endif

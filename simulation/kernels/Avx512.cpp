@@ -1,19 +1,11 @@
-// The kernel for processors with AVX-512: eight lanes of doubles, the ones kept moved to the front
-// by a compress.
+// The kernel for processors with AVX-512: eight lanes of doubles.
+#define KERNEL_ISA "avx512f"
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_X86_KERNELS
 
 #include <immintrin.h>
 
-#include <cstddef>
-#include <cstdint>
-
 #include "Kernel.h"
-
-// What this kernel is compiled for, and so what the processor must have.
-#define KERNEL_ISA "avx512f"
 
 namespace {
 
@@ -28,8 +20,7 @@ struct Isa {
         return _mm512_test_epi64_mask((__m512i)flags, (__m512i)flags);
     }
 
-    // Compressing in registers and storing whole vectors is fast where a compressing store to
-    // memory is slow.
+    // Compressing in registers and storing whole vectors is fast where a compressing store is slow.
     [[gnu::target(KERNEL_ISA)]] static void Pack(const Reals& x, const Reals& s, unsigned mask,
                                                  double* xOut, double* sOut) {
         _mm512_storeu_pd(xOut, _mm512_maskz_compress_pd(static_cast<__mmask8>(mask), (__m512d)x));
@@ -45,16 +36,8 @@ struct Isa {
     }
 };
 
-using Lanes = kernel_steps::Lanes<Isa>;
-
-[[gnu::target(KERNEL_ISA), gnu::flatten]] double AddPayOffs(std::size_t n, const Pricing& pricing,
-                                                            Block& block, double runningSum) {
-    return Lanes::AddPayOffs(n, pricing, block, runningSum);
-}
-
 }  // namespace
 
-const PathKernel kAvx512Kernel = {"avx512", [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; },
-                                  AddPayOffs};
+LANES_KERNEL(kAvx512Kernel, "avx512");
 
 #endif

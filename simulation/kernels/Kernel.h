@@ -1,9 +1,5 @@
 #pragma once
 
-// What the kernels share. A kernel prices a block of paths; its draw, its split for log and the
-// width of its exponents depend on the processor, one file here per instruction set. Every kernel
-// gives the same doubles and leaves the generator in the same state: only the instructions differ.
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -14,6 +10,7 @@
 #include <span>
 #include <utility>
 
+#include "MonteCarlo.h"
 #include "PayOff.h"
 #include "PolarMethod.h"
 #include "Random.h"
@@ -33,12 +30,10 @@ struct Block {
     std::array<double, kBlockSize + kSlack> s{};  // defined past the paths, where vectors read
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
-    // The paths whose squared radius takes log's fast branch, and those that take its slow one.
     std::array<std::uint32_t, kBlockSize + kSlack> fastLogPaths;
     std::array<std::uint32_t, kBlockSize + kSlack> slowLogPaths;
 };
 
-// What a pricing call's paths share.
 struct Pricing {
     const PayOff& payOff;
     double rootVariance;
@@ -55,7 +50,7 @@ struct PathKernel {
     double (*addPayOffs)(std::size_t n, const Pricing& pricing, Block& block, double runningSum);
 };
 
-// Those that the build leaves out are never referred to (simulation/CMakeLists.txt decides).
+// Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).
 extern const PathKernel kPortableKernel;
 extern const PathKernel kTwoLaneKernel;
 extern const PathKernel kAvx2Kernel;
@@ -64,26 +59,22 @@ extern const PathKernel kAvx512Kernel;
 // The kernels this processor can run, the portable one first and the widest last.
 [[nodiscard]] std::span<const PathKernel* const> RunnableKernels();
 
-// PriceByMonteCarlo with a given kernel, for tests and benchmarks that hold each to the same
-// result.
+// PriceByMonteCarlo with a given kernel, so that tests and benchmarks can hold each to the result.
 [[nodiscard]] double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double expiry,
-                                     double spot, double vol, double r,
-                                     std::uint32_t numberOfPaths);
+                                     double spot, double vol, double r, std::uint32_t numberOfPaths,
+                                     PricingProgress* progress = nullptr);
 
 namespace kernel_steps {
 
-// The C library's log takes a slower branch for arguments from here up to just past 1. Which
-// branch a random radius takes is a coin that comes up rarely, so it mispredicts; calling log for
-// the paths of one branch and then the other makes it predictable.
+// The C library's log takes a slower branch from here to just past 1, which random radii take too
+// rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
 // A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow) lists the
 // paths whose radius is below kLogSlowFrom and those from it, each in order, and returns how many
-// are below; log is called for one list and then the other; and the pay-offs are added in path
-// order.
-// Each path gets exactly the operations of drawing it alone. The exponents of the next kGroup
-// paths, one vector or two, are worked out before the pay-offs of these, so that the divider works
-// under exp's calls.
+// are below. Each path gets exactly the operations of drawing it alone. The next kGroup paths'
+// exponents, a vector or two, are worked out before these paths' pay-offs, so that the divider
+// works under exp.
 template <std::size_t kGroup, auto kDraw, auto kSplit>
 inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
@@ -120,18 +111,10 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
 // stepping one after another, each multiply would wait for the last.
 template <std::size_t kAttempts>
 std::array<std::uint32_t, 2 * kAttempts> RoundStates(std::uint32_t state) {
-    static constexpr auto kSkips = [] {
-        std::array<lcg::SkipAhead, 2 * kAttempts> skips{};
-        for (unsigned j = 0; j < skips.size(); ++j) {
-            skips[j] = lcg::SkipAheadBy(j + 1);
-        }
-        return skips;
-    }();
-    std::array<std::uint32_t, 2 * kAttempts> states{};
-    for (std::size_t j = 0; j < states.size(); ++j) {
-        states[j] = lcg::Step(state, kSkips[j]);
+    return [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
+        return std::array{lcg::Step(state, lcg::kSkip<j + 1>)...};
     }
-    return states;
+    (std::make_integer_sequence<unsigned, 2 * kAttempts>{});
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both
@@ -152,14 +135,12 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 
 #ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
 
-// The vector kernels' code, in terms of what an instruction set supplies, as one type Isa:
-//   Words, Reals            vectors of kLanes 32-bit words and of kLanes doubles;
-//   MaskOf(flags)           the lanes where a comparison holds, as bits;
-//   Pack(x, s, mask, xOut, sOut)
-//                           the x and s of those lanes, in order, stored as whole vectors;
-//   StoreLanes(first, mask, out)
-//                           first plus the number of each of those lanes, in order, stored as
-//                           kIndicesStored words.
+// The vector kernels' code, over what an instruction set supplies in one type Isa:
+//   Words, Reals                   vectors of kCount 32-bit words and of kCount doubles;
+//   MaskOf(flags)                  the lanes where a comparison holds, as bits;
+//   Pack(x, s, mask, xOut, sOut)   the x and s of those lanes, in order, stored as whole vectors;
+//   StoreLanes(first, mask, out)   first plus the number of each of those lanes, in order, stored
+//                                  as kIndicesStored words.
 // Vectors go to and from those functions by reference: by value, between code built for an
 // instruction set and code built for the baseline, they would not arrive where the callee looks.
 template <class Isa>
@@ -181,11 +162,10 @@ struct Lanes {
         (std::make_index_sequence<kCount>{});
     }
 
-    // Lane l's state 2 * l + kSteps steps on from the given state.
     template <unsigned kSteps>
     static Words SkippedBy(std::uint32_t state) {
         return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
-            return Words{lcg::Step(state, lcg::SkipAheadBy(2 * l + kSteps))...};
+            return Words{lcg::Step(state, lcg::kSkip<2 * l + kSteps>)...};
         }
         (std::make_integer_sequence<unsigned, kCount>{});
     }
@@ -193,7 +173,6 @@ struct Lanes {
     // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
     // skips ahead over the values that all the lanes have used.
     static void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
-        constexpr lcg::SkipAhead kRound = lcg::SkipAheadBy(2 * kCount);
         Words first = SkippedBy<1>(lcg::state);
         Words second = SkippedBy<2>(lcg::state);
         for (std::size_t count = 0;;) {
@@ -211,8 +190,8 @@ struct Lanes {
                 return;
             }
             count += kept;
-            first = lcg::Step(first, kRound);
-            second = lcg::Step(second, kRound);
+            first = lcg::Step(first, lcg::kSkip<2 * kCount>);
+            second = lcg::Step(second, lcg::kSkip<2 * kCount>);
         }
     }
 
@@ -233,13 +212,19 @@ struct Lanes {
         }
         return fastCount;
     }
-
-    static double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block,
-                             double runningSum) {
-        return kernel_steps::AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>(n, pricing, block,
-                                                                                runningSum);
-    }
 };
+
+// Defines `kernel` over the file's Isa, runnable where the processor has KERNEL_ISA. Its function
+// is built for KERNEL_ISA and flattened, so that all it calls is too, even in a Debug build.
+#define LANES_KERNEL(kernel, kernelName)                                                           \
+    [[gnu::target(KERNEL_ISA), gnu::flatten]] static double AddPayOffs(                            \
+        std::size_t n, const Pricing& pricing, Block& block, double runningSum) {                  \
+        using Lanes = kernel_steps::Lanes<Isa>;                                                    \
+        return kernel_steps::AddPayOffs<Lanes::kCount, Lanes::DrawAcceptedPairs,                   \
+                                        Lanes::SplitForLog>(n, pricing, block, runningSum);        \
+    }                                                                                              \
+    const PathKernel kernel = {kernelName, [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; }, \
+                               AddPayOffs}
 
 #endif
 

@@ -1,9 +1,5 @@
 // The kernel for any processor and compiler: plain C++, one attempt after another.
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-
 #include "Kernel.h"
 
 namespace {

@@ -1,13 +1,7 @@
-// The kernel for every processor that GCC and clang build for: plain vector code over two doubles.
-// What the processor must have is its baseline's 16-byte vectors: SSE2 on x86-64 and on 32-bit x86
-// (the build asks for it), NEON on aarch64. So it is runnable wherever it is built.
+// The kernel for every processor that GCC and clang build for: two doubles in the baseline's
+// 16-byte vectors, SSE2 on x86 (the 32-bit build asks for it) and NEON on aarch64.
 
-// Built where simulation/CMakeLists.txt says; elsewhere, as in a check that compiles every source,
-// empty.
 #ifdef PRICER_VECTOR_KERNELS
-
-#include <cstddef>
-#include <cstdint>
 
 #include "Kernel.h"
 
@@ -15,8 +9,7 @@ namespace {
 
 using Reals = double __attribute__((vector_size(16)));
 
-// As in the portable kernel: four attempts a round, all from the round's first state, and uniforms
-// by the series, since a division is slow at two lanes.
+// As in the portable kernel: four attempts a round, all from its first state; uniforms by series.
 constexpr std::size_t kAttemptsPerRound = 4;
 
 Reals Uniforms(std::uint32_t first, std::uint32_t second) {
