@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "PolarMethod.h"
-#include "Random.h"
 #include "kernels/Kernel.h"
 
 double DrawStandardNormal() {

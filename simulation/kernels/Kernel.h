@@ -18,10 +18,8 @@
 // Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
 inline constexpr std::size_t kBlockSize = 256;
 // Vector code stores and reads whole vectors, up to this many slots past a block's last path; each
-// vector kernel asserts that its widest store fits (FitsInSlack).
+// vector kernel asserts that its widest store, from a path's slot, fits.
 inline constexpr std::size_t kSlack = 16;
-
-// Whether a store of this many slots from a path's slot ends within the block.
 [[nodiscard]] constexpr bool FitsInSlack(std::size_t slots) { return slots <= kSlack + 1; }
 
 // Each pass's results in an array of its own, so that every pass is a plain loop.
@@ -51,10 +49,7 @@ struct PathKernel {
 };
 
 // Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).
-extern const PathKernel kPortableKernel;
-extern const PathKernel kTwoLaneKernel;
-extern const PathKernel kAvx2Kernel;
-extern const PathKernel kAvx512Kernel;
+extern const PathKernel kPortableKernel, kTwoLaneKernel, kAvx2Kernel, kAvx512Kernel;
 
 // The kernels this processor can run, the portable one first and the widest last.
 [[nodiscard]] std::span<const PathKernel* const> RunnableKernels();
@@ -107,14 +102,16 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     return runningSum;
 }
 
-// The 2 * kAttempts states of a round of attempts, each skipped ahead from the round's first state:
-// stepping one after another, each multiply would wait for the last.
-template <std::size_t kAttempts>
-std::array<std::uint32_t, 2 * kAttempts> RoundStates(std::uint32_t state) {
+// The kernels without a vector compare, portable and two-lane, take four attempts a round.
+inline constexpr std::size_t kAttemptsPerRound = 4;
+
+// The states of a round of attempts, each skipped ahead from the round's first state: stepping one
+// after another, each multiply would wait for the last.
+inline std::array<std::uint32_t, 2 * kAttemptsPerRound> RoundStates(std::uint32_t state) {
     return [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
         return std::array{lcg::Step(state, lcg::kSkip<j + 1>)...};
     }
-    (std::make_integer_sequence<unsigned, 2 * kAttempts>{});
+    (std::make_integer_sequence<unsigned, 2 * kAttemptsPerRound>{});
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both
@@ -133,14 +130,19 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
     return fastCount;
 }
 
+// Their exponents go four paths a group, two vectors' worth: with one, each group's bookkeeping and
+// the wait on the divider cost a tenth of the kernel's time.
+template <auto kDraw>
+inline constexpr auto kWalkingAddPayOffs = &AddPayOffs<4, kDraw, SplitByIndexWalk>;
+
 #ifdef PRICER_X86_KERNELS  // in GCC's vector extensions, which clang shares
 
 // The vector kernels' code, over what an instruction set supplies in one type Isa:
 //   Words, Reals                   vectors of kCount 32-bit words and of kCount doubles;
 //   MaskOf(flags)                  the lanes where a comparison holds, as bits;
 //   Pack(x, s, mask, xOut, sOut)   the x and s of those lanes, in order, stored as whole vectors;
-//   StoreLanes(first, mask, out)   first plus the number of each of those lanes, in order, stored
-//                                  as kIndicesStored words.
+//   StoreLanes(first, mask, out)   first plus each of those lanes' numbers, as kIndicesStored
+//   words.
 // Vectors go to and from those functions by reference: by value, between code built for an
 // instruction set and code built for the baseline, they would not arrive where the callee looks.
 template <class Isa>

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr std::size_t kAttemptsPerRound = 4;
-
 // Every attempt writes its candidate and advances the count by the acceptance test, so no branch
 // depends on a draw but the one that ends the block at the attempt accepting the n-th pair.
 void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
@@ -16,7 +14,7 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
         count += polar::Accepted(s[count]) ? 1 : 0;
     };
     for (std::uint32_t state = lcg::state;;) {
-        const auto states = kernel_steps::RoundStates<kAttemptsPerRound>(state);
+        const auto states = kernel_steps::RoundStates(state);
         for (std::size_t a = 0; a < states.size(); a += 2) {
             keep(lcg::Output(states[a]), lcg::Output(states[a + 1]));
             if (count == n) {
@@ -30,7 +28,5 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
 
 }  // namespace
 
-// Four paths a group, as in the two-lane kernel, where compilers vectorise the exponents.
-const PathKernel kPortableKernel = {
-    "portable", [] { return true; },
-    kernel_steps::AddPayOffs<4, DrawAcceptedPairs, kernel_steps::SplitByIndexWalk>};
+const PathKernel kPortableKernel = {"portable", [] { return true; },
+                                    kernel_steps::kWalkingAddPayOffs<DrawAcceptedPairs>};

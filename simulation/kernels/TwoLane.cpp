@@ -9,9 +9,7 @@ namespace {
 
 using Reals = double __attribute__((vector_size(16)));
 
-// As in the portable kernel: four attempts a round, all from its first state; uniforms by series.
-constexpr std::size_t kAttemptsPerRound = 4;
-
+// Uniforms by series, as in the portable kernel.
 Reals Uniforms(std::uint32_t first, std::uint32_t second) {
     return polar::UniformBySeries(
         Reals{static_cast<double>(static_cast<std::int32_t>(lcg::Output(first))),
@@ -24,7 +22,7 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
     static_assert(FitsInSlack(2), "lane 1's candidate is written one slot past the count");
     std::size_t count = 0;
     for (std::uint32_t state = lcg::state;;) {
-        const auto states = kernel_steps::RoundStates<kAttemptsPerRound>(state);
+        const auto states = kernel_steps::RoundStates(state);
         for (std::size_t a = 0; a < states.size(); a += 4) {
             const Reals candidateX = Uniforms(states[a], states[a + 2]);
             const Reals candidateS =
@@ -49,10 +47,7 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
 
 }  // namespace
 
-// Two vectors of exponents a group: with one, each group's bookkeeping and the divider's wait
-// cost a tenth of the kernel's time.
-const PathKernel kTwoLaneKernel = {
-    "twolane", [] { return true; },
-    kernel_steps::AddPayOffs<4, DrawAcceptedPairs, kernel_steps::SplitByIndexWalk>};
+const PathKernel kTwoLaneKernel = {"twolane", [] { return true; },
+                                   kernel_steps::kWalkingAddPayOffs<DrawAcceptedPairs>};
 
 #endif
