@@ -17,8 +17,9 @@
 
 namespace {
 
-// Block size of the production pricer is 256; the counts straddle one and two blocks.
-constexpr std::uint32_t kPathCounts[] = {0, 1, 2, 255, 256, 257, 511, 512, 513, 1000};
+// Blocks hold 256 paths and kernels work out exponents in groups of up to eight: the counts
+// straddle one and two blocks, and end groups after none, some or all of a group's paths.
+constexpr std::uint32_t kPathCounts[] = {0, 1, 2, 3, 6, 10, 255, 256, 257, 511, 512, 513, 1000};
 
 // kernel, call?, vol, expiry, paths
 using Case = std::tuple<const PathKernel*, bool, double, double, std::uint32_t>;
