@@ -4,7 +4,8 @@
 
 // The Windows runtimes' rand, value for value, process-wide and never reseeded, in place of rand
 // everywhere: most runtimes' rand has another range, and calling rand, even where it is this one,
-// could neither take a round of states from one state nor skip ahead.
+// could neither take a round of states from one state nor skip ahead. A test compares the two
+// wherever rand has this range.
 inline constexpr int kRandomMax = 32767;
 
 namespace lcg {
