@@ -102,7 +102,7 @@ inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, do
     return runningSum;
 }
 
-// The kernels without a vector compare, portable and two-lane, take four attempts a round.
+// The kernels that split by the index walk, portable and two-lane, take four attempts a round.
 inline constexpr std::size_t kAttemptsPerRound = 4;
 
 // The states of a round of attempts, each skipped ahead from the round's first state: stepping one
