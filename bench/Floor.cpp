@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -39,10 +40,22 @@ const DrawnPaths& Drawn() {
     return paths;
 }
 
-// The logs are stored for nobody: this says that somebody might read them.
+// The logs are stored for nobody: Keep says that somebody might read them. FLOOR_NOINLINE keeps
+// the adds in a loop of their own. x64 cl has no inline assembly: there Keep publishes the logs'
+// address, and the fence holds their stores before it.
+#ifdef __GNUC__  // g++ and clang, not clang-cl
 void Keep(const double* values) { asm volatile("" : : "r"(values) : "memory"); }
+#define FLOOR_NOINLINE [[gnu::noinline]]
+#else
+const double* volatile gKept;
+void Keep(const double* values) {
+    gKept = values;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+#define FLOOR_NOINLINE __declspec(noinline)
+#endif
 
-[[gnu::noinline]] double AddAll(double sum, const double* payOffs, std::size_t n) {
+FLOOR_NOINLINE double AddAll(double sum, const double* payOffs, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
         sum = sum + payOffs[i];
     }
