@@ -1,31 +1,26 @@
-// Nanoseconds per path of each kernel and of the floor, and each kernel's ratio to the floor, with
-// nothing but the standard library: for builds that have no Google Benchmark, such as mingw-w64's
-// run under wine (scripts/bench-windows.sh). The loops take turns, and the fastest of several
-// turns stands for what each costs.
+// The benchmark's tables with nothing but the standard library, for builds that have no Google
+// Benchmark, such as mingw-w64's run under wine (scripts/bench-windows.sh). The loops take turns.
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
-#include <span>
 #include <vector>
 
-#include "Floor.h"
-#include "kernels/Kernel.h"
+#include "Loops.h"
+#include "Tables.h"
 
 namespace {
 
-constexpr int kTurns = 10;
 constexpr double kLeastNanosPerTiming = 2e7;  // each timing repeats its loop for 20 ms or more
 
 volatile double gSink;
 
-// Nanoseconds per path of one timing of `price`, repeated `times` times.
-template <class Price>
-double NanosPerPath(Price price, std::uint32_t paths, int times) {
+// Nanoseconds per path of one timing of `loop`, priced `times` times over.
+double NanosPerPath(const TimedLoop& loop, std::uint32_t paths, int times) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < times; ++i) {
-        gSink = price(paths);
+        gSink = loop.price(paths);
     }
     const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
     return took.count() / (static_cast<double>(paths) * times);
@@ -34,43 +29,26 @@ double NanosPerPath(Price price, std::uint32_t paths, int times) {
 }  // namespace
 
 int main() {
-    const std::span<const PathKernel* const> kernels = RunnableKernels();
-    const auto priceWith = [](const PathKernel& kernel) {
-        return [&kernel](std::uint32_t paths) {
-            return PriceWithKernel(kernel, kTypicalCall, kExpiry, kSpot, kVol, kRate, paths);
-        };
-    };
-    const auto floor = [](std::uint32_t paths) { return FloorLoop(kTypicalCall, paths); };
-
-    std::printf("nanoseconds per path, fastest of %d turns\n%9s", kTurns, "paths");
-    for (const PathKernel* kernel : kernels) {
-        std::printf(" %10s", kernel->name);
-    }
-    std::printf(" %10s | per floor:", "floor");
-    for (const PathKernel* kernel : kernels) {
-        std::printf(" %9s", kernel->name);
-    }
-    std::printf("\n");
-    for (const std::uint32_t paths : {1'000u, 100'000u, 10'000'000u}) {
-        const int times = std::max(
-            1, static_cast<int>(kLeastNanosPerTiming / (NanosPerPath(floor, paths, 1) * paths)));
-        std::vector<double> fastest(kernels.size() + 1, std::numeric_limits<double>::infinity());
-        for (int turn = 0; turn < kTurns; ++turn) {
-            for (std::size_t k = 0; k < kernels.size(); ++k) {
-                fastest[k] =
-                    std::min(fastest[k], NanosPerPath(priceWith(*kernels[k]), paths, times));
+    const LoopSet& loops = TimedLoops();
+    const std::vector<const TimedLoop*> all = loops.All();
+    Timings timings;
+    for (const std::uint32_t paths : kPathCounts) {
+        std::vector<int> times;
+        for (const TimedLoop* loop : all) {
+            const double once = NanosPerPath(*loop, paths, 1) * paths;
+            times.push_back(std::max(1, static_cast<int>(kLeastNanosPerTiming / once)));
+        }
+        std::vector<double> fastest(all.size(), std::numeric_limits<double>::infinity());
+        for (int turn = 0; turn < kRepetitions; ++turn) {
+            for (std::size_t k = 0; k < all.size(); ++k) {
+                fastest[k] = std::min(fastest[k], NanosPerPath(*all[k], paths, times[k]));
             }
-            fastest.back() = std::min(fastest.back(), NanosPerPath(floor, paths, times));
         }
-        std::printf("%9u", paths);
-        for (const double nanos : fastest) {
-            std::printf(" %10.2f", nanos);
+        for (std::size_t k = 0; k < all.size(); ++k) {
+            timings[paths][all[k]->name] = fastest[k];
         }
-        std::printf(" | %10s", "");
-        for (std::size_t k = 0; k < kernels.size(); ++k) {
-            std::printf(" %9.2f", fastest[k] / fastest.back());
-        }
-        std::printf("\n");
+        std::fputc('.', stderr);  // a row done: the long ones take most of the time
     }
-    return 0;
+    std::fputc('\n', stderr);
+    return Report(loops, timings);
 }

@@ -3,128 +3,73 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "Floor.h"
-#include "MonteCarlo.h"
-#include "NaturalPricer.h"
-#include "PayOff.h"
-#include "kernels/Kernel.h"
+#include "Loops.h"
+#include "Tables.h"
 
 namespace {
 
-std::uint32_t Paths(const benchmark::State& state) {
-    return static_cast<std::uint32_t>(state.range(0));
-}
+// The counters each run carries: its path count, and the seconds per path that the library works
+// out from the paths of all its iterations and its time.
+const std::string kPaths = "paths";
+const std::string kSecondsPerPath = "per path";
 
-void Production(benchmark::State& state) {
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(
-            PriceByMonteCarlo(kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
-    }
-}
-
-void Kernel(benchmark::State& state, const PathKernel* kernel) {
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(
-            PriceWithKernel(*kernel, kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
-    }
-}
-
-void Natural(benchmark::State& state) {
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(
-            PriceByNaturalLoop(kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
-    }
-}
-
-void Floor(benchmark::State& state) {
-    benchmark::DoNotOptimize(FloorLoop(kTypicalCall, 1));  // draws the paths before the timing
-    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(FloorLoop(kTypicalCall, Paths(state)));
-    }
-}
-
-constexpr int kRepetitions = 30;
-
-// This machine's neighbours come and go: each loop runs several times, interleaved with the others,
-// and the fastest repetition stands for what the code costs.
-void FastestOfSeveral(benchmark::internal::Benchmark* b) {
-    b->Unit(benchmark::kNanosecond)->MinTime(0.03);
-    b->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-    b->ComputeStatistics(
-        "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
-}
-
-void PerPath(benchmark::internal::Benchmark* b) {
-    b->RangeMultiplier(10)->Range(1000, 10'000'000)->Apply(FastestOfSeveral);
-}
-
-// Collects the fastest repetitions and prints tables of nanoseconds per path and ratios, all from
-// this one run; the library's own per-run lines would only be noise here.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Keeps the fastest repetition of each loop and path count; the library's own lines would only be
+// noise here.
+class FastestRepetitions : public benchmark::BenchmarkReporter {
   public:
-    explicit RatioReporter(std::vector<std::string> loops) : loops_(std::move(loops)) {}
-
-    bool ReportContext(const Context&) override { return true; }
+    bool ReportContext(const Context& /*context*/) override { return true; }
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min") {
-                const long paths = std::stol(run.run_name.args);
-                nanosPerPath_[paths][run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / static_cast<double>(paths);  // in nanoseconds
+            const auto paths = run.counters.find(kPaths);
+            const auto perPath = run.counters.find(kSecondsPerPath);
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min" &&
+                paths != run.counters.end() && perPath != run.counters.end()) {
+                timings_[static_cast<std::uint32_t>(paths->second.value)]
+                        [run.run_name.function_name] = perPath->second.value * 1e9;
             }
         }
         std::fputc('.', stderr);  // a sign of life: the whole run takes a minute or two
     }
 
-    void Finalize() override {
-        std::fputc('\n', stderr);
-        std::printf(
-            "nanoseconds per path, fastest of %d interleaved repetitions; production runs %s\n",
-            kRepetitions, RunnableKernels().back()->name);
-        std::printf("%9s", "paths");
-        for (const std::string& loop : loops_) {
-            std::printf(" %10s", loop.c_str());
-        }
-        std::printf(" | per floor:");
-        for (const PathKernel* kernel : RunnableKernels()) {
-            std::printf(" %9s", kernel->name);
-        }
-        std::printf(" | natural/production\n");
-        for (auto& [paths, ns] : nanosPerPath_) {
-            std::printf("%9ld", paths);
-            for (const std::string& loop : loops_) {
-                std::printf(" %10.2f", ns[loop]);
-            }
-            std::printf(" | %10s", "");
-            for (const PathKernel* kernel : RunnableKernels()) {
-                std::printf(" %9.2f", ns[kernel->name] / ns["floor"]);
-            }
-            std::printf(" | %18.2f\n", ns["natural"] / ns["production"]);
-        }
-    }
+    void Finalize() override { std::fputc('\n', stderr); }
+
+    [[nodiscard]] const Timings& Fastest() const { return timings_; }
 
   private:
-    std::vector<std::string> loops_;
-    std::map<long, std::map<std::string, double>> nanosPerPath_;  // paths, loop
+    Timings timings_;
 };
+
+void Time(benchmark::State& state, const TimedLoop* loop) {
+    const auto paths = static_cast<std::uint32_t>(state.range(0));
+    for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
+        benchmark::DoNotOptimize(loop->price(paths));
+    }
+    state.counters[kPaths] = paths;
+    state.counters[kSecondsPerPath] = benchmark::Counter(
+        paths, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> loops = {"production"};
-    benchmark::RegisterBenchmark("production", Production)->Apply(PerPath);
-    for (const PathKernel* kernel : RunnableKernels()) {
-        loops.emplace_back(kernel->name);
-        benchmark::RegisterBenchmark(kernel->name, Kernel, kernel)->Apply(PerPath);
+    const LoopSet& loops = TimedLoops();
+    for (const TimedLoop* loop : loops.All()) {
+        // The library keeps what it registers, out of the analyser's sight.
+        // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
+        auto* timed = benchmark::RegisterBenchmark(loop->name.c_str(), Time, loop);
+        for (const std::uint32_t paths : kPathCounts) {
+            timed->Arg(paths);
+        }
+        // Seconds of real time, in the counter's rate too, as docs/speed.md's figures are.
+        timed->UseRealTime()->MinTime(0.03)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+        timed->ComputeStatistics("min", [](const std::vector<double>& v) {
+            return *std::min_element(v.begin(), v.end());
+        });
     }
-    loops.insert(loops.end(), {"natural", "floor"});
-    benchmark::RegisterBenchmark("natural", Natural)->Apply(PerPath);
-    benchmark::RegisterBenchmark("floor", Floor)->Apply(PerPath);
 
     // Interleaving spreads a noisy spell over all the loops instead of one.
     std::vector<char*> args(argv, argv + argc);
@@ -132,8 +77,8 @@ int main(int argc, char** argv) {
     args.insert(args.begin() + 1, interleave.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter(loops);
+    FastestRepetitions reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    return Report(loops, reporter.Fastest());
 }
