@@ -28,14 +28,12 @@ bool StandardErrorIsATerminal() {
 
 int main() {
     ProgressLine progress(std::cerr, ProgressLine::Clock::now);
-    FirstWriteError output(*std::cout.rdbuf());
-    std::streambuf* const console = std::cout.rdbuf(&output);
+    FirstWriteError output(std::cout);
 
     RunDialogue(std::cin, std::cout, PriceByMonteCarlo,
                 StandardErrorIsATerminal() ? &progress : nullptr);
 
     std::cout.flush();
-    std::cout.rdbuf(console);  // std::cout is flushed again at exit, when `output` has gone
     // A price that went nowhere is a failure that a script must be able to tell from a price. Bad
     // entries are not: they are priced as read.
     if (output.Error() != 0) {
