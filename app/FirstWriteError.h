@@ -1,14 +1,22 @@
 #pragma once
 
 #include <cerrno>
+#include <ostream>
 #include <streambuf>
 
-// Passes all that is written on to another stream buffer and keeps the reason (an errno value) why
-// the first write or flush there failed. By the time a stream is seen to have gone bad, later calls
-// may have set errno for reasons of their own: reading the closing entry 1e400 sets ERANGE.
+// Stands in for a stream's buffer for as long as it lives, passing all that is written on to that
+// buffer, and keeps the reason (an errno value) why the first write or flush there failed. By the
+// time a stream is seen to have gone bad, later calls may have set errno for reasons of their own:
+// reading the closing entry 1e400 sets ERANGE. The stream gets its own buffer back however the
+// scope ends, since it is flushed again at exit, after this has gone.
 class FirstWriteError final : public std::streambuf {
   public:
-    explicit FirstWriteError(std::streambuf& target) : target_(target) {}
+    explicit FirstWriteError(std::ostream& stream) : stream_(stream), target_(*stream.rdbuf()) {
+        stream_.rdbuf(this);
+    }
+    FirstWriteError(const FirstWriteError&) = delete;
+    FirstWriteError& operator=(const FirstWriteError&) = delete;
+    ~FirstWriteError() override { stream_.rdbuf(&target_); }
 
     // 0 while every write has gone through.
     [[nodiscard]] int Error() const { return error_; }
@@ -45,6 +53,7 @@ class FirstWriteError final : public std::streambuf {
         }
     }
 
+    std::ostream& stream_;
     std::streambuf& target_;
     int error_ = 0;
 };

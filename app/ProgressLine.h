@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <string>
 
 #include "MonteCarlo.h"
 
@@ -13,19 +12,25 @@
 // done, the percentage and the time left, redrawn at most four times a second, and blanked out when
 // the pricing ends, with the cursor back where it was, so that the price is written as if the line
 // had never been there. Carriage return and blanks only: every terminal and console takes those.
+// The line never reaches the terminal's last column, where it would wrap onto a row that a carriage
+// return cannot come back to.
 class ProgressLine final : public PricingProgress {
   public:
     using Clock = std::chrono::steady_clock;
 
-    ProgressLine(std::ostream& out, std::function<Clock::time_point()> now);
+    // `columns` gives the terminal's width, asked at every redraw since the user may resize it; 0
+    // where it cannot be known.
+    ProgressLine(std::ostream& out, std::function<Clock::time_point()> now,
+                 std::function<std::size_t()> columns);
 
     void PathsDone(std::uint32_t done, std::uint32_t total) override;
 
   private:
-    void Draw(const std::string& text);
+    [[nodiscard]] std::size_t Room() const;
 
     std::ostream& out_;
     std::function<Clock::time_point()> now_;
+    std::function<std::size_t()> columns_;
     Clock::time_point start_;
     Clock::time_point drawn_;
     std::size_t width_ = 0;  // the widest text drawn since the line was last blank

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ProgressLine.h"
@@ -18,10 +20,11 @@ struct Step {
     Clock::duration elapsed;  // since the pricing started
     std::uint32_t done;
     std::string written;  // by the line when told
+    std::size_t columns = 80;
 };
 
 struct RunCase {
-    const char* name;
+    std::string name;
     std::uint32_t total;
     std::vector<Step> steps;
 };
@@ -34,9 +37,12 @@ TEST_P(ProgressLineRun, WritesWhatATerminalShouldShow) {
     const RunCase& run = GetParam();
     std::ostringstream written;
     Clock::time_point now{};
-    ProgressLine line(written, [&now] { return now; });
+    std::size_t columns = 0;
+    ProgressLine line(
+        written, [&now] { return now; }, [&columns] { return columns; });
     for (const Step& step : run.steps) {
         now = Clock::time_point{} + step.elapsed;
+        columns = step.columns;
         written.str("");
         line.PathsDone(step.done, run.total);
         EXPECT_EQ(written.str(), step.written)
@@ -44,35 +50,64 @@ TEST_P(ProgressLineRun, WritesWhatATerminalShouldShow) {
     }
 }
 
+// What the line writes to show `text` over a wider one, and to blank itself.
+std::string Drawn(std::string_view text, std::size_t blanks = 0) {
+    return std::string("\r").append(text).append(blanks, ' ');
+}
+std::string Blanked(std::size_t blanks) { return Drawn("", blanks).append("\r"); }
+
 const std::string kSlow = "10000000 of 1000000000 paths, 1 %, about 1 min 39 s left";
 const std::string kFaster = "500000000 of 1000000000 paths, 50 %, about 2 s left";
+
+// Half the paths in two seconds, drawn once in a terminal `columns` wide: the longest text that
+// leaves the last column free.
+RunCase HalfDoneIn(std::size_t columns, std::string_view shown) {
+    return {std::string("HalfDoneIn").append(std::to_string(columns)).append("Columns"),
+            1'000'000'000,
+            {{0s, 0, ""}, {2s, 500'000'000, Drawn(shown), columns}}};
+}
 
 // The percentage rounds down, never to 100 before the end; the time left rounds up, never to 0.
 INSTANTIATE_TEST_SUITE_P(
     Runs, ProgressLineRun,
     testing::Values(
-        RunCase{
-            "QuietASecondThenAtMostFourTimesASecondThenBlank",
-            1'000'000'000,
-            {{0s, 0, ""},
-             {999ms, 65536, ""},
-             {1s, 10'000'000, "\r" + kSlow},
-             {1249ms, 400'000'000, ""},
-             {1250ms, 500'000'000,
-              "\r" + kFaster + std::string(kSlow.size() - kFaster.size(), ' ')},
-             {1300ms, 1'000'000'000, std::string("\r").append(kSlow.size(), ' ').append("\r")}}},
+        RunCase{"QuietASecondThenAtMostFourTimesASecondThenBlank",
+                1'000'000'000,
+                {{0s, 0, ""},
+                 {999ms, 65536, ""},
+                 {1s, 10'000'000, Drawn(kSlow)},
+                 {1249ms, 400'000'000, ""},
+                 {1250ms, 500'000'000, Drawn(kFaster, kSlow.size() - kFaster.size())},
+                 {1300ms, 1'000'000'000, Blanked(kSlow.size())}}},
         RunCase{"LargestCount",
                 4294967295,
                 {{0s, 0, ""},
-                 {45s, 4294901760, "\r4294901760 of 4294967295 paths, 99 %, about 1 s left"}}},
+                 {45s, 4294901760, Drawn("4294901760 of 4294967295 paths, 99 %, about 1 s left")}}},
         RunCase{"AMinuteLeft",
                 3,
-                {{0s, 0, ""}, {30s, 1, "\r1 of 3 paths, 33 %, about 1 min 0 s left"}}},
+                {{0s, 0, ""}, {30s, 1, Drawn("1 of 3 paths, 33 %, about 1 min 0 s left")}}},
         RunCase{"Short", 1000, {{0s, 0, ""}, {2ms, 1000, ""}}},
         RunCase{"NoPaths", 0, {{0s, 0, ""}}},
         RunCase{"EndsBeforeAReportShows",
                 70000,
-                {{0s, 0, ""}, {900ms, 65536, ""}, {1100ms, 70000, ""}}}),
+                {{0s, 0, ""}, {900ms, 65536, ""}, {1100ms, 70000, ""}}},
+        // Words go before numbers; a width that cannot be read is taken as 80.
+        HalfDoneIn(200, kFaster), HalfDoneIn(0, kFaster), HalfDoneIn(52, kFaster),
+        HalfDoneIn(51, "500000000 of 1000000000 paths, 50 %, 2 s left"),
+        HalfDoneIn(40, "500000000 of 1000000000, 50 %, 2 s left"), HalfDoneIn(39, "50 %, 2 s left"),
+        HalfDoneIn(14, "50 %, 2 s"), HalfDoneIn(5, "50 %"), HalfDoneIn(3, "50"), HalfDoneIn(1, ""),
+        RunCase{"HoursLeftIn20Columns",
+                4294967295,
+                {{0s, 0, ""}, {1s, 65536, Drawn("0 %, 1092 min 15 s"), 20}}},
+        // Blanks reach as far as the widest text, but never into the last column.
+        RunCase{"ResizedWhileShown",
+                1'000'000'000,
+                {{0s, 0, ""},
+                 {1s, 10'000'000, Drawn(kSlow), 80},
+                 {1250ms, 500'000'000, Drawn("50 %, 2 s left", 15), 30},
+                 {1500ms, 750'000'000,
+                  Drawn("750000000 of 1000000000 paths, 75 %, about 1 s left", 5), 80},
+                 {1600ms, 1'000'000'000, Blanked(19), 20}}}),
     testing::PrintToStringParamName());
 
 }  // namespace

@@ -52,14 +52,17 @@ struct Ends {
     int parent = -1;
 };
 
-Ends Open(Sink sink) {
+Ends Open(Sink sink, unsigned short terminalColumns) {
     std::array<int, 2> fds{-1, -1};
+    winsize size{.ws_row = 24, .ws_col = terminalColumns, .ws_xpixel = 0, .ws_ypixel = 0};
     switch (sink) {
         case Sink::Pipe:
             Check(::pipe2(fds.data(), O_CLOEXEC) == 0, "pipe");
             return {fds[1], fds[0]};
         case Sink::Terminal:
-            Check(::openpty(&fds[0], &fds[1], nullptr, nullptr, nullptr) == 0, "openpty");
+            Check(::openpty(&fds[0], &fds[1], nullptr, nullptr,
+                            terminalColumns > 0 ? &size : nullptr) == 0,
+                  "openpty");
             for (const int fd : fds) {
                 ::fcntl(fd, F_SETFD, FD_CLOEXEC);
             }
@@ -103,14 +106,15 @@ bool ReadReady(const pollfd& ready, int& fd, std::string& text) {
 
 }  // namespace
 
-Program::Program(const std::string& path, Sink output, Sink errors) {
+Program::Program(const std::string& path, Sink output, Sink errors,
+                 unsigned short terminalColumns) {
     // A child that ends before reading all its input must fail a write, not kill the test.
     ::signal(SIGPIPE, SIG_IGN);
     KeepStandardStreamsOpen();
     int in[2];
     Check(::pipe2(in, O_CLOEXEC) == 0, "pipe");
-    const Ends out = Open(output);
-    const Ends err = Open(errors);
+    const Ends out = Open(output, terminalColumns);
+    const Ends err = Open(errors, terminalColumns);
     std::vector<std::string> words = CommandLine(path);
     pid_ = ::fork();
     Check(pid_ >= 0, "fork");

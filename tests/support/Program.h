@@ -12,11 +12,12 @@
 enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
 
 // The program under test, run as a child process with a pipe for standard input. Set
-// PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
+// PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool. A
+// terminal is `terminalColumns` wide; 0 leaves its size unset, so that the program cannot read it.
 class Program {
   public:
     explicit Program(const std::string& path, Sink output = Sink::Pipe,
-                     Sink errors = Sink::Inherited);
+                     Sink errors = Sink::Inherited, unsigned short terminalColumns = 0);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     ~Program();

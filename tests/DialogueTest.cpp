@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <sstream>
+#include <string>
+
+#include "Dialogue.h"
+#include "support/CaseNames.h"
+#include "support/ConsoleTexts.h"
+
+namespace {
+
+// What the dialogue handed its pricer.
+struct Given {
+    // With the strike entered, 200: {1, 0} for a put, {0, 1} for a call.
+    std::array<double, 2> paidAt199And201;
+    std::array<double, 4> expirySpotVolR;
+    std::uint32_t numberOfPaths;
+    PricingProgress* progress;
+};
+
+Given given;
+
+double Record(const PayOff& payOff, double expiry, double spot, double vol, double r,
+              std::uint32_t numberOfPaths, PricingProgress* progress) {
+    given = {{payOff.Evaluate(199), payOff.Evaluate(201)},
+             {expiry, spot, vol, r},
+             numberOfPaths,
+             progress};
+    return 2.5;
+}
+
+struct EntryCase {
+    const char* paths;
+    const char* choice;
+    std::uint32_t numberOfPaths;
+    bool isCall;
+};
+
+void PrintTo(const EntryCase& c, std::ostream* out) {
+    *out << CaseName(c.isCall)
+                .With("Paths", std::stod(c.paths))
+                .With("Choice", *c.choice != '\0' ? c.choice : "Nothing");
+}
+
+class Unwatched final : public PricingProgress {
+  public:
+    void PathsDone(std::uint32_t /*done*/, std::uint32_t /*total*/) override {}
+};
+
+class DialogueEntries : public testing::TestWithParam<EntryCase> {};
+
+TEST_P(DialogueEntries, ReachThePricerAsRead) {
+    const EntryCase c = GetParam();
+    std::istringstream in(std::string("0.25 200 195 0.30 0.05 ") + c.paths + " " + c.choice);
+    std::ostringstream out;
+    Unwatched progress;
+    given = {};
+
+    RunDialogue(in, out, Record, &progress);
+
+    EXPECT_EQ(given.numberOfPaths, c.numberOfPaths);
+    EXPECT_EQ(given.paidAt199And201, (c.isCall ? std::array{0.0, 1.0} : std::array{1.0, 0.0}));
+    EXPECT_EQ(given.expirySpotVolR, (std::array{0.25, 195.0, 0.30, 0.05}));
+    EXPECT_EQ(given.progress, &progress);
+    EXPECT_EQ(out.str(), kAllPrompts + std::string(kResultText) + "2.5");
+}
+
+// A count too large for 32 bits reads as the largest one and fails the read, and with it the
+// choice's read, which then selects the put; -1 wraps round, as the stream reads unsigned numbers.
+// Only an entry read as 0 selects the call.
+INSTANTIATE_TEST_SUITE_P(
+    Entries, DialogueEntries,
+    testing::Values(EntryCase{"1000", "0", 1000, true}, EntryCase{"1000", "00", 1000, true},
+                    EntryCase{"1000", "1", 1000, false}, EntryCase{"1000", "7", 1000, false},
+                    EntryCase{"1000", "4294967295", 1000, false},
+                    EntryCase{"1000", "4294967296", 1000, false},
+                    EntryCase{"1000", "p", 1000, false}, EntryCase{"1000", "", 1000, false},
+                    EntryCase{"4294967295", "0", 4294967295, true},
+                    EntryCase{"4294967296", "0", 4294967295, false},
+                    EntryCase{"99999999999", "0", 4294967295, false},
+                    EntryCase{"-1", "0", 4294967295, true}),
+    testing::PrintToStringParamName());
+
+}  // namespace
