@@ -61,11 +61,11 @@ FIGURES = [
 
 start = time.monotonic()
 md = MarkdownIt("commonmark").enable("table")
-problems = []  # (file, line, what, texts, whether texts are the document's and the program's)
+problems = []  # (file, line, what, texts, what the document's text is set against, if anything)
 
 
-def problem(path, line, what, *texts, against_program=False):
-    problems.append((os.path.relpath(path), line, what, texts, against_program))
+def problem(path, line, what, *texts, against=None):
+    problems.append((os.path.relpath(path), line, what, texts, against))
 
 
 def count(n, thing):
@@ -142,7 +142,7 @@ def rows(tokens, first):
     return found, k
 
 
-def check_table(doc, tokens, first, jobs, figures):
+def check_table(doc, tokens, first, jobs, priced_rows):
     found, end = rows(tokens, first)
     header = [cell.content for cell in found[0][1]]
     typed = next((k for k, text in enumerate(header) if text.lower().startswith("you type")), None)
@@ -177,7 +177,7 @@ def check_table(doc, tokens, first, jobs, figures):
                     "that starts with the entries in a code span", source)
         else:
             jobs.append((doc.path, line, "table row", entries.content, shown[0]))
-            figures.append((doc.path, line, header, [cell.content for cell in row_cells]))
+            priced_rows.append((doc.path, line, header, [cell.content for cell in row_cells]))
     return end
 
 
@@ -199,7 +199,7 @@ def check_code(doc, token, jobs):
                     "a price outside a table row or sample session, where nothing checks it", text)
 
 
-def check_markdown(doc, jobs, figures):
+def check_markdown(doc, jobs, priced_rows):
     exempt = set()  # the lines of code blocks and tables, whose length is free
     tokens, k = doc.tokens, 0
     while k < len(tokens):
@@ -209,7 +209,7 @@ def check_markdown(doc, jobs, figures):
             check_code(doc, token, jobs)
         elif token.type == "table_open":
             exempt.update(range(*token.map))
-            k = check_table(doc, tokens, k, jobs, figures)
+            k = check_table(doc, tokens, k, jobs, priced_rows)
         elif token.type == "inline":
             for line in range(*token.map):
                 if doc.lines[line].lstrip().startswith("|"):
@@ -288,15 +288,16 @@ def facts(build):
                             "--gtest_filter=EachRead/BadEntry.*").count("\n  ")
     cross_checked = output_of("bash", "-c", 'eval "$(sed -n "/^entries=(/,/^)/p" '
                               'scripts/cross-check.sh)"; echo ${#entries[@]}')
-    bias = limits["bias"].split(",")[0]
+    closed, pair_price = (float(limits[name]) for name in ("closed form",
+                                                            "price over every accepted pair"))
     return {
         "paths in one period": int(limits["paths in one period"]),
         "period": f"2^{int(limits['period'].split()[0]).bit_length() - 1}",
         "pairs accepted": int(limits["pairs accepted"]),
-        "pair price": float(limits["price over every accepted pair"]),
-        "closed form": float(limits["closed form"]),
-        "bias": float(bias),
-        "bias in percent": 100 * float(bias) / float(limits["closed form"]),
+        "pair price": pair_price,
+        "closed form": closed,
+        "bias": pair_price - closed,
+        "bias in percent": 100 * (pair_price - closed) / closed,
         "deviation of one path": float(
             limits["standard deviation of one path's discounted pay-off"]),
         "grid inputs": len(set(grid)),
@@ -339,8 +340,8 @@ def check_figures(docs, known):
             expected = rounded_like(match[1], value)
             if match[1] != expected:
                 problem(doc.path, doc.text.count("\n", 0, match.start(1)) + 1,
-                        f"the {fact} is another figure now", match[1], expected,
-                        against_program=True)
+                        f"{fact}: another figure now", match[1], expected,
+                        against="tools")
     return checked
 
 
@@ -361,13 +362,13 @@ def check_accuracy_table(path, line, header, cells, known):
     for name, expected in (("standard error", rounded_like(shown["standard error"], error)),
                            ("relative", rounded_like(shown["relative"], 100 * error / closed))):
         if shown[name] != expected:
-            problem(path, line, f"the {name} is another figure now", shown[name], expected,
-                    against_program=True)
+            problem(path, line, f"{name}: another figure now", shown[name], expected,
+                    against="tools")
     off, digits = float(shown["off by"]), len(shown["off by"].partition(".")[2])
     low, high = ((float(price) + sign * half - closed) / error for sign in (-1, 1))
     if not low - 0.5 * 10.0 ** -digits <= off <= high + 0.5 * 10.0 ** -digits:
-        problem(path, line, "the deviation in standard errors is another figure now",
-                shown["off by"], f"{low:+.{digits}f} to {high:+.{digits}f}", against_program=True)
+        problem(path, line, "off by: another figure now",
+                shown["off by"], f"{low:+.{digits}f} to {high:+.{digits}f}", against="tools")
     return 3
 
 
@@ -384,16 +385,16 @@ if __name__ == "__main__":
         known = pool.submit(facts, build)
         for (path, *_), found in zip(jobs, pool.map(check, jobs)):
             if found:
-                problem(path, found[0], found[1], *found[2:], against_program=True)
+                problem(path, found[0], found[1], *found[2:], against="program")
         known = known.result()
     figures = check_figures(docs, known)
     for row in rows_shown:
         figures += check_accuracy_table(*row, known)
 
-    for file, line, what, texts, against_program in sorted(problems, key=lambda p: p[:2]):
+    for file, line, what, texts, against in sorted(problems, key=lambda p: p[:2]):
         print(f"{file}:{line}: {what}")
-        if against_program:
-            print(f"    docs:    {texts[0]}\n    program: {texts[1]}")
+        if against:
+            print(f"    docs:    {texts[0]}\n    {against + ':':8} {texts[1]}")
         else:
             for text in texts:
                 print(f"    {text}")
