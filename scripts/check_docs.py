@@ -23,6 +23,7 @@ Usage: check_docs.py PROGRAM BUILD_DIR FILE.md ...  (run from the project's root
 import concurrent.futures
 import math
 import os
+import pathlib
 import re
 import subprocess
 import sys
@@ -56,6 +57,7 @@ FIGURES = [
     ("docs/speed.md", r"accepts the (\d+)th", "block size", 1),
     ("docs/robustness.md", r"end-to-end, (\d+) cases", "bad entry cases", 1),
     ("docs/robustness.md", r"from (\d+) seed entries", "seed entries", 1),
+    ("docs/robustness.md", r"([\d,]+) inputs in every CI run", "inputs fuzzed in CI", 1),
     ("docs/building.md", r"feeds each (\d+) entries", "cross-checked entries", 1),
 ]
 
@@ -303,6 +305,8 @@ def facts(build):
         "grid inputs": len(set(grid)),
         "bad entry cases": bad_entries,
         "seed entries": len(os.listdir("fuzz/corpus")),
+        "inputs fuzzed in CI": int(re.search(r"-runs=(\d+)",
+                                             pathlib.Path(".ci/run").read_text())[1]),
         "block size": int(output_of("git", "grep", "-h", "-o", "-E", r"kBlockSize = [0-9]+")
                           .split()[-1]),
         "cross-checked entries": int(cross_checked),
