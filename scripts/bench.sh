@@ -13,7 +13,8 @@ scripts/install-deps.sh cmake g++ make libbenchmark-dev
 [ "$preset" = bench ] || scripts/install-deps.sh clang
 echo "Building the benchmark in build/$preset (about 15 s the first time)..." >&2
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j"$(nproc)" >/dev/null
+# getconf, not nproc, which macOS lacks.
+cmake --build --preset "$preset" -j"$(getconf _NPROCESSORS_ONLN)" >/dev/null
 # The dots are the benchmark's own: one as each benchmark's last repetition ends.
 echo "Benchmarking for a minute or so. The repetitions are interleaved, so the dots, one for each" \
     "benchmark done, come together near the end; then the tables." >&2

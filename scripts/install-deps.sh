@@ -3,9 +3,15 @@
 # what they only recommend (for wine, half its size); a package of another architecture
 # (libgtest-dev:arm64) adds that architecture first. Standard output stays untouched, since run.sh
 # keeps it for the dialogue: apt's output goes to build/install-deps.log, shown only on failure.
-# Installing needs root, or sudo; without either this says what to run as root, and fails.
+# Installing needs root, or sudo; without either this says what to run as root, and fails. Where
+# there is no dpkg (macOS) it installs nothing, and the build finds what it finds.
 # Usage: scripts/install-deps.sh [package ...]   (default: what building and testing need)
 set -euo pipefail
+
+if ! command -v dpkg-query >/dev/null; then
+    echo "No dpkg here: nothing installed; install what the build lacks by this system's means." >&2
+    exit 0
+fi
 
 packages=("$@")
 [ ${#packages[@]} -gt 0 ] || packages=(cmake g++ make libgtest-dev libbenchmark-dev)
