@@ -35,9 +35,11 @@ double NanosPerPath(Price price, std::uint32_t paths, int times) {
 
 int main() {
     const std::span<const PathKernel* const> kernels = RunnableKernels();
-    const auto priceWith = [](const PathKernel& kernel) {
-        return [&kernel](std::uint32_t paths) {
-            return PriceWithKernel(kernel, kTypicalCall, kExpiry, kSpot, kVol, kRate, paths);
+    Generator generator;
+    const auto priceWith = [&generator](const PathKernel& kernel) {
+        return [&kernel, &generator](std::uint32_t paths) {
+            return PriceWithKernel(kernel, generator, kTypicalCall, kExpiry, kSpot, kVol, kRate,
+                                   paths);
         };
     };
     const auto floor = [](std::uint32_t paths) { return FloorLoop(kTypicalCall, paths); };

@@ -27,16 +27,18 @@ void Production(benchmark::State& state) {
 }
 
 void Kernel(benchmark::State& state, const PathKernel* kernel) {
+    Generator generator;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
-        benchmark::DoNotOptimize(
-            PriceWithKernel(*kernel, kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
+        benchmark::DoNotOptimize(PriceWithKernel(*kernel, generator, kTypicalCall, kExpiry, kSpot,
+                                                 kVol, kRate, Paths(state)));
     }
 }
 
 void Natural(benchmark::State& state) {
+    Generator generator;
     for (auto _ : state) {  // NOLINT(clang-analyzer-deadcode.DeadStores)
         benchmark::DoNotOptimize(
-            PriceByNaturalLoop(kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
+            PriceByNaturalLoop(generator, kTypicalCall, kExpiry, kSpot, kVol, kRate, Paths(state)));
     }
 }
 

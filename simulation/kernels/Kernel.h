@@ -42,10 +42,11 @@ struct PathKernel {
     const char* name;
     // Whether this processor has the instructions that the kernel is compiled for.
     bool (*runnable)();
-    // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal()) of the
-    // next n paths (1 to kBlockSize), added in path order, leaving the generator just after the
-    // attempt that accepted the last path's pair.
-    double (*addPayOffs)(std::size_t n, const Pricing& pricing, Block& block, double runningSum);
+    // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal(generator))
+    // of the next n paths (1 to kBlockSize), added in path order, leaving the generator just after
+    // the attempt that accepted the last path's pair.
+    double (*addPayOffs)(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
+                         double runningSum);
 };
 
 // Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).
@@ -54,9 +55,13 @@ extern const PathKernel kPortableKernel, kTwoLaneKernel, kAvx2Kernel, kAvx512Ker
 // The kernels this processor can run, the portable one first and the widest last.
 [[nodiscard]] std::span<const PathKernel* const> RunnableKernels();
 
+// The one PriceByMonteCarlo takes, the widest.
+[[nodiscard]] inline const PathKernel& ProductionKernel() { return *RunnableKernels().back(); }
+
 // PriceByMonteCarlo with a given kernel, so that tests and benchmarks can hold each to the result.
-[[nodiscard]] double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double expiry,
-                                     double spot, double vol, double r, std::uint32_t numberOfPaths,
+[[nodiscard]] double PriceWithKernel(const PathKernel& kernel, Generator& generator,
+                                     const PayOff& payOff, double expiry, double spot, double vol,
+                                     double r, std::uint32_t numberOfPaths,
                                      PricingProgress* progress = nullptr);
 
 namespace kernel_steps {
@@ -65,15 +70,16 @@ namespace kernel_steps {
 // rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
-// A block in passes: kDraw(n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow) lists the
-// paths whose radius is below kLogSlowFrom and those from it, each in order, and returns how many
-// are below. Each path gets exactly the operations of drawing it alone. The next kGroup paths'
-// exponents, a vector or two, are worked out before these paths' pay-offs, so that the divider
-// works under exp.
+// A block in passes: kDraw(generator, n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow)
+// lists the paths whose radius is below kLogSlowFrom and those from it, each in order, and returns
+// how many are below. Each path gets exactly the operations of drawing it alone. The next kGroup
+// paths' exponents, a vector or two, are worked out before these paths' pay-offs, so that the
+// divider works under exp.
 template <std::size_t kGroup, auto kDraw, auto kSplit>
-inline double AddPayOffs(std::size_t n, const Pricing& pricing, Block& block, double runningSum) {
+inline double AddPayOffs(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
+                         double runningSum) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
-    kDraw(n, block.x.data(), block.s.data());
+    kDraw(generator, n, block.x.data(), block.s.data());
     const std::size_t fast =
         kSplit(n, block.s.data(), block.fastLogPaths.data(), block.slowLogPaths.data());
     const auto logs = [&](const std::uint32_t* paths, std::size_t count) {
@@ -174,9 +180,9 @@ struct Lanes {
 
     // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
     // skips ahead over the values that all the lanes have used.
-    static void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
-        Words first = SkippedBy<1>(lcg::state);
-        Words second = SkippedBy<2>(lcg::state);
+    static void DrawAcceptedPairs(Generator& generator, std::size_t n, double* x, double* s) {
+        Words first = SkippedBy<1>(generator.state);
+        Words second = SkippedBy<2>(generator.state);
         for (std::size_t count = 0;;) {
             const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
             const Reals candidateS =
@@ -188,7 +194,7 @@ struct Lanes {
                 for (std::size_t k = n - count; k > 1; --k) {
                     accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
                 }
-                lcg::state = second[std::countr_zero(accepted)];
+                generator.state = second[std::countr_zero(accepted)];
                 return;
             }
             count += kept;
@@ -220,10 +226,12 @@ struct Lanes {
 // is built for KERNEL_ISA and flattened, so that all it calls is too, even in a Debug build.
 #define LANES_KERNEL(kernel, kernelName)                                                           \
     [[gnu::target(KERNEL_ISA), gnu::flatten]] static double AddPayOffs(                            \
-        std::size_t n, const Pricing& pricing, Block& block, double runningSum) {                  \
+        Generator& generator, std::size_t n, const Pricing& pricing, Block& block,                 \
+        double runningSum) {                                                                       \
         using Lanes = kernel_steps::Lanes<Isa>;                                                    \
         return kernel_steps::AddPayOffs<Lanes::kCount, Lanes::DrawAcceptedPairs,                   \
-                                        Lanes::SplitForLog>(n, pricing, block, runningSum);        \
+                                        Lanes::SplitForLog>(generator, n, pricing, block,          \
+                                                            runningSum);                           \
     }                                                                                              \
     const PathKernel kernel = {kernelName, [] { return __builtin_cpu_supports(KERNEL_ISA) != 0; }, \
                                AddPayOffs}
