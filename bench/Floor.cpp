@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "PolarMethod.h"
 #include "Random.h"
 #include "kernels/Kernel.h"
 

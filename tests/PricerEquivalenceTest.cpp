@@ -8,7 +8,6 @@
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
 #include "PayOff.h"
-#include "PolarMethod.h"
 #include "Random.h"
 #include "kernels/Kernel.h"
 #include "support/AllocationCounter.h"
