@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <vector>
 
-#include "PolarMethod.h"
 #include "Random.h"
 #include "kernels/Kernel.h"
 
@@ -26,10 +25,10 @@ const DrawnPaths& Drawn() {
         DrawnPaths drawn;
         const double rootVariance = kVol * std::sqrt(kExpiry);
         const double logMovedSpot = std::log(kSpot) + (kRate - 0.5 * kVol * kVol) * kExpiry;
-        ResetRandom();
+        Generator generator;
         while (drawn.s.size() < kDrawnPaths) {
-            const double x = polar::Uniform(NextRandom());
-            const double s = polar::SquaredRadius(x, polar::Uniform(NextRandom()));
+            const double x = polar::Uniform(generator.Next());
+            const double s = polar::SquaredRadius(x, polar::Uniform(generator.Next()));
             if (polar::Accepted(s)) {
                 drawn.s.push_back(s);
                 drawn.exponent.push_back(logMovedSpot + rootVariance * polar::Normal(x, s));

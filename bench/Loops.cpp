@@ -23,14 +23,15 @@ const LoopSet& TimedLoops() {
                                                        paths);
                           }};
         for (const PathKernel* kernel : RunnableKernels()) {
-            set.kernels.push_back({kernel->name, [kernel](std::uint32_t paths) {
-                                       return PriceWithKernel(*kernel, kTypicalCall, kExpiry, kSpot,
-                                                              kVol, kRate, paths);
-                                   }});
+            set.kernels.push_back(
+                {kernel->name, [kernel, generator = Generator{}](std::uint32_t paths) mutable {
+                     return PriceWithKernel(*kernel, generator, kTypicalCall, kExpiry, kSpot, kVol,
+                                            kRate, paths);
+                 }});
         }
-        set.natural = {"natural", [](std::uint32_t paths) {
-                           return PriceByNaturalLoop(kTypicalCall, kExpiry, kSpot, kVol, kRate,
-                                                     paths);
+        set.natural = {"natural", [generator = Generator{}](std::uint32_t paths) mutable {
+                           return PriceByNaturalLoop(generator, kTypicalCall, kExpiry, kSpot, kVol,
+                                                     kRate, paths);
                        }};
         set.floor = {"floor", [](std::uint32_t paths) { return FloorLoop(kTypicalCall, paths); }};
         static_cast<void>(FloorLoop(kTypicalCall, 1));  // draws the floor's paths

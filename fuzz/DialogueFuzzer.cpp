@@ -27,14 +27,15 @@ constexpr std::uint32_t kMostPaths = 300;
 double PriceWithEveryKernel(const PayOff& payOff, double expiry, double spot, double vol, double r,
                             std::uint32_t numberOfPaths, PricingProgress* /*progress*/) {
     const std::uint32_t paths = std::min(numberOfPaths, kMostPaths);
-    ResetRandom();
-    const double natural = PriceByNaturalLoop(payOff, expiry, spot, vol, r, paths);
-    const int naturalNext = NextRandom();
+    Generator naturalGenerator;
+    const double natural =
+        PriceByNaturalLoop(naturalGenerator, payOff, expiry, spot, vol, r, paths);
     for (const PathKernel* kernel : RunnableKernels()) {
-        ResetRandom();
-        const double price = PriceWithKernel(*kernel, payOff, expiry, spot, vol, r, paths);
+        Generator generator;
+        const double price =
+            PriceWithKernel(*kernel, generator, payOff, expiry, spot, vol, r, paths);
         if (std::bit_cast<std::uint64_t>(price) != std::bit_cast<std::uint64_t>(natural) ||
-            NextRandom() != naturalNext) {
+            generator.state != naturalGenerator.state) {
             std::abort();
         }
     }

@@ -5,15 +5,20 @@
 
 #include "kernels/Kernel.h"
 
-double DrawStandardNormal() {
+static constinit Generator programGenerator;  // the program's one sequence, as rand keeps its own
+
+double DrawStandardNormal(Generator& generator) {
     for (;;) {
-        const double x = polar::Uniform(NextRandom());
-        const double s = polar::SquaredRadius(x, polar::Uniform(NextRandom()));
+        const double x = polar::Uniform(generator.Next());
+        const double s = polar::SquaredRadius(x, polar::Uniform(generator.Next()));
         if (polar::Accepted(s)) {
             return polar::Normal(x, s);
         }
     }
 }
+
+double DrawStandardNormal() { return DrawStandardNormal(programGenerator); }
+Generator ProgramGenerator() { return programGenerator; }
 
 std::span<const PathKernel* const> RunnableKernels() {
     // Narrowest first: each kernel needs what the one before it needs, and more.
@@ -32,9 +37,9 @@ std::span<const PathKernel* const> RunnableKernels() {
     return {kBuilt.begin(), runnable};
 }
 
-double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double expiry, double spot,
-                       double vol, double r, std::uint32_t numberOfPaths,
-                       PricingProgress* progress) {
+double PriceWithKernel(const PathKernel& kernel, Generator& generator, const PayOff& payOff,
+                       double expiry, double spot, double vol, double r,
+                       std::uint32_t numberOfPaths, PricingProgress* progress) {
     const double variance = vol * vol * expiry;
     const double rootVariance = std::sqrt(variance);
     const double movedSpot = spot * std::exp(r * expiry + -0.5 * variance);
@@ -47,7 +52,7 @@ double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double ex
     Block block;
     for (std::uint32_t done = 0; done < numberOfPaths;) {
         const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
-        runningSum = kernel.addPayOffs(n, pricing, block, runningSum);
+        runningSum = kernel.addPayOffs(generator, n, pricing, block, runningSum);
         done += static_cast<std::uint32_t>(n);
         if (progress != nullptr && (done % kPathsPerProgress == 0 || done == numberOfPaths)) {
             progress->PathsDone(done, numberOfPaths);
@@ -59,6 +64,6 @@ double PriceWithKernel(const PathKernel& kernel, const PayOff& payOff, double ex
 
 double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol, double r,
                          std::uint32_t numberOfPaths, PricingProgress* progress) {
-    static const PathKernel& widest = *RunnableKernels().back();
-    return PriceWithKernel(widest, payOff, expiry, spot, vol, r, numberOfPaths, progress);
+    return PriceWithKernel(ProductionKernel(), programGenerator, payOff, expiry, spot, vol, r,
+                           numberOfPaths, progress);
 }

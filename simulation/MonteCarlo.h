@@ -3,14 +3,19 @@
 #include <cstdint>
 
 #include "PayOff.h"
+#include "Random.h"
 
 // Every formula here is evaluated as grouped, left to right, each step rounded to double; sqrt,
-// log and exp are the standard library's. The generator (Random.h) gives integers 0 to 32767.
+// log and exp are the standard library's. The generator (Random.h) gives integers 0 to 32767: the
+// given one's, or without one the program's, whose sequence each call continues as rand's would.
 
 // One standard normal by the polar method, from two of the generator's integers k1, k2 per attempt:
 //     x = 2 * k1 / 32767 - 1;  y = 2 * k2 / 32767 - 1;  s = x * x + y * y
 // attempts until s < 1, then returns x * sqrt(-2 * log(s) / s).
+[[nodiscard]] double DrawStandardNormal(Generator& generator);
 [[nodiscard]] double DrawStandardNormal();
+// A copy of the program's generator, for tests to follow its sequence.
+[[nodiscard]] Generator ProgramGenerator();
 
 // Told how far a pricing has come, so that a front end can show a long run's progress: once with
 // none done before the first path, after every kPathsPerProgress paths, and once with all done at
@@ -37,6 +42,7 @@ inline constexpr std::uint32_t kPathsPerProgress = 1u << 16;
 //         runningSum = runningSum + payOff.Evaluate(thisSpot)
 //     return runningSum / numberOfPaths * exp(-r * expiry)
 // with `progress`, if not null, told how far it has come. No input is checked: 0 paths gives NaN.
+// From a given generator: PriceWithKernel(ProductionKernel(), generator, ...) (kernels/Kernel.h).
 [[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
                                        double r, std::uint32_t numberOfPaths,
                                        PricingProgress* progress = nullptr);

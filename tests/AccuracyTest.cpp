@@ -10,6 +10,7 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/BlackScholes.h"
 #include "support/PayOffs.h"
 
@@ -38,8 +39,9 @@ std::vector<Option> Grid() {
 }
 
 double Simulate(const Option& o) {
-    ResetRandom();
-    return PriceByMonteCarlo(*MakePayOff(o.isCall, o.strike), o.expiry, o.spot, o.vol, o.r, kPaths);
+    Generator fresh;
+    return PriceWithKernel(ProductionKernel(), fresh, *MakePayOff(o.isCall, o.strike), o.expiry,
+                           o.spot, o.vol, o.r, kPaths);
 }
 
 std::string Describe(const Option& o) {

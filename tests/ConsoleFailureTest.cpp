@@ -12,6 +12,7 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/ConsoleTexts.h"
 #include "support/PayOffs.h"
 #include "support/Program.h"
@@ -62,9 +63,9 @@ std::string ExpectedOutput(const FailureCase& c) {
         }
     }
     const bool isCall = choiceRead && counts[1] == 0;
-    ResetRandom();
-    const double price = PriceByMonteCarlo(*MakePayOff(isCall, reals[1]), reals[0], reals[2],
-                                           reals[3], reals[4], counts[0]);
+    Generator fresh;
+    const double price = PriceWithKernel(ProductionKernel(), fresh, *MakePayOff(isCall, reals[1]),
+                                         reals[0], reals[2], reals[3], reals[4], counts[0]);
     std::ostringstream out;
     out << kAllPrompts << kResultText << price;
     return out.str();

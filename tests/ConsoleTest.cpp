@@ -12,6 +12,7 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/CaseNames.h"
 #include "support/ConsoleTexts.h"
 #include "support/Program.h"
@@ -21,10 +22,10 @@ namespace {
 const std::string kTypicalCall = kAllPrompts + std::string(kResultText) + "10.5216";
 
 std::string TypicalPutOutput() {
-    ResetRandom();
+    Generator fresh;
     std::ostringstream text;
     text << kAllPrompts << kResultText
-         << PriceByMonteCarlo(PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
+         << PriceWithKernel(ProductionKernel(), fresh, PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
     return text.str();
 }
 

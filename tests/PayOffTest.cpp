@@ -42,6 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PayOffCase{true, 200, kNaN, 0}, PayOffCase{false, 200, kNaN, 0},
                     PayOffCase{true, -10, 5, 15}, PayOffCase{false, -10, 5, 0},
                     PayOffCase{false, 0, -3, 3},
+                    // A difference of -0.0 is no gain either.
+                    PayOffCase{true, 0, -0.0, 0}, PayOffCase{false, -0.0, 0, 0},
                     PayOffCase{true, 200, std::numeric_limits<double>::infinity(),
                                std::numeric_limits<double>::infinity()},
                     PayOffCase{true, std::numeric_limits<double>::infinity(),

@@ -8,7 +8,6 @@
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
 #include "PayOff.h"
-#include "PolarMethod.h"
 #include "Random.h"
 #include "kernels/Kernel.h"
 #include "support/AllocationCounter.h"
@@ -30,16 +29,16 @@ TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
     const auto [kernel, isCall, vol, expiry, paths] = GetParam();
     const auto payOff = MakePayOff(isCall, 200);
 
-    ResetRandom();
-    const double natural = PriceByNaturalLoop(*payOff, expiry, 195, vol, 0.05, paths);
-    const int naturalNext = NextRandom();
-    ResetRandom();
-    const double production = PriceWithKernel(*kernel, *payOff, expiry, 195, vol, 0.05, paths);
-    const int productionNext = NextRandom();
+    Generator naturalGenerator;
+    const double natural =
+        PriceByNaturalLoop(naturalGenerator, *payOff, expiry, 195, vol, 0.05, paths);
+    Generator generator;
+    const double production =
+        PriceWithKernel(*kernel, generator, *payOff, expiry, 195, vol, 0.05, paths);
 
     EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
         << production << " against " << natural;
-    EXPECT_EQ(productionNext, naturalNext);
+    EXPECT_EQ(generator.state, naturalGenerator.state);
 }
 
 std::string GridCaseName(const testing::TestParamInfo<Case>& info) {
@@ -69,14 +68,29 @@ INSTANTIATE_TEST_SUITE_P(Long, MatchesTheNaturalLoop,
                                           testing::Values(std::uint32_t{1'000'000})),
                          GridCaseName);
 
-TEST(MatchesTheNaturalLoop, WhenCallsFollowOneAnother) {
-    // A second call continues the generator's sequence where the first left it.
-    ResetRandom();
-    const double naturalFirst = PriceByNaturalLoop(PayOffCall(200), 0.25, 195, 0.3, 0.05, 300);
-    const double naturalSecond = PriceByNaturalLoop(PayOffPut(200), 0.25, 195, 0.3, 0.05, 700);
-    ResetRandom();
+TEST(MatchesTheNaturalLoop, WhenCallsWithoutAGeneratorFollowOneAnother) {
+    // Each call continues the program's sequence where the last left it, as calls of rand would.
+    Generator natural = ProgramGenerator();
+    const double naturalDraw = DrawStandardNormal(natural);
+    const double naturalFirst =
+        PriceByNaturalLoop(natural, PayOffCall(200), 0.25, 195, 0.3, 0.05, 300);
+    const double naturalSecond =
+        PriceByNaturalLoop(natural, PayOffPut(200), 0.25, 195, 0.3, 0.05, 700);
+    EXPECT_EQ(DrawStandardNormal(), naturalDraw);
     EXPECT_EQ(PriceByMonteCarlo(PayOffCall(200), 0.25, 195, 0.3, 0.05, 300), naturalFirst);
     EXPECT_EQ(PriceByMonteCarlo(PayOffPut(200), 0.25, 195, 0.3, 0.05, 700), naturalSecond);
+    EXPECT_EQ(ProgramGenerator().state, natural.state);
+}
+
+// Every kernel gives the same bits, so only this sees production take a narrower one than it may.
+TEST(PriceByMonteCarlo, TakesTheWidestKernelThisProcessorRuns) {
+    EXPECT_EQ(&ProductionKernel(), RunnableKernels().back());
+#ifdef PRICER_X86_KERNELS
+    const PathKernel* const widest = __builtin_cpu_supports("avx512f") ? &kAvx512Kernel
+                                     : __builtin_cpu_supports("avx2")  ? &kAvx2Kernel
+                                                                       : &kTwoLaneKernel;
+    EXPECT_STREQ(RunnableKernels().back()->name, widest->name);
+#endif
 }
 
 TEST(PriceByMonteCarlo, AllocatesNothing) {

@@ -8,6 +8,7 @@
 #include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
+#include "kernels/Kernel.h"
 #include "support/BlackScholes.h"
 
 int main() {
@@ -24,9 +25,9 @@ int main() {
             if (paths > 10'000'000) {
                 break;
             }
-            ResetRandom();
-            const double price = PriceByMonteCarlo(call, typical.expiry, typical.spot, typical.vol,
-                                                   typical.r, paths);
+            Generator fresh;
+            const double price = PriceWithKernel(ProductionKernel(), fresh, call, typical.expiry,
+                                                 typical.spot, typical.vol, typical.r, paths);
             const double standardError = black_scholes::StandardError(typical, paths);
             std::printf("%12u %12.6f %12.6f %14.6f %10.2f\n", paths, price, exact, standardError,
                         (price - exact) / standardError);

@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "PayOff.h"
-#include "PolarMethod.h"
 #include "Random.h"
 #include "support/BlackScholes.h"
 
@@ -22,15 +21,14 @@ struct Period {
 
 // From the generator's start until it is back there, where the paths begin to repeat.
 Period WalkOnePeriod(const std::array<double, kValues>& uniform) {
-    std::uint32_t state = lcg::kInitialState;
+    const Generator start;
+    Generator generator = start;
     Period period{0, 0};
     do {
-        const std::uint32_t first = lcg::Step(state, lcg::kSkip<1>);
-        state = lcg::Step(first, lcg::kSkip<1>);
-        const double x = uniform[lcg::Output(first)];
+        const double x = uniform[generator.Next()];
         ++period.attempts;
-        period.accepted += polar::Accepted(polar::SquaredRadius(x, uniform[lcg::Output(state)]));
-    } while (state != lcg::kInitialState);
+        period.accepted += polar::Accepted(polar::SquaredRadius(x, uniform[generator.Next()]));
+    } while (generator.state != start.state);
     return period;
 }
 

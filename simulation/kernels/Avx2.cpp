@@ -1,14 +1,13 @@
 // The kernel for processors with AVX2: four lanes of doubles.
-#define KERNEL_ISA "avx2"
-
+#define KERNEL_TARGET "avx2"
 #ifdef PRICER_X86_KERNELS
 
 #include <immintrin.h>
 
 #include "Kernel.h"
 
-namespace {
-
+BEGIN_TARGET_REGION(KERNEL_TARGET)
+namespace avx2 {
 // AVX2 has no compress. For each set of lanes, its members in order, each as kParts consecutive
 // 32-bit parts: the control of a permutation that moves them to the front.
 template <std::size_t kParts>
@@ -25,35 +24,32 @@ constexpr auto kToFront = [] {
     return table;
 }();
 
-struct Isa {
-    using Words = std::uint32_t __attribute__((vector_size(16)));
-    using Reals = double __attribute__((vector_size(32)));
-    using Flags = decltype(Reals{} < 0.0);
-    static constexpr std::size_t kIndicesStored = sizeof(__m128i) / sizeof(std::uint32_t);
+using Words = std::uint32_t __attribute__((vector_size(16)));
+using Reals = double __attribute__((vector_size(32)));
+constexpr std::size_t kIndicesStored = sizeof(__m128i) / sizeof(std::uint32_t);
 
-    [[gnu::target(KERNEL_ISA)]] static unsigned MaskOf(const Flags& flags) {
-        return _mm256_movemask_pd((__m256d)flags);
-    }
+unsigned MaskOf(auto flags) { return _mm256_movemask_pd((__m256d)flags); }
 
-    [[gnu::target(KERNEL_ISA)]] static void Pack(const Reals& x, const Reals& s, unsigned mask,
-                                                 double* xOut, double* sOut) {
-        const __m256i order =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kToFront<2>[mask].data()));
-        _mm256_storeu_pd(xOut, _mm256_castsi256_pd(_mm256_permutevar8x32_epi32((__m256i)x, order)));
-        _mm256_storeu_pd(sOut, _mm256_castsi256_pd(_mm256_permutevar8x32_epi32((__m256i)s, order)));
-    }
+inline void Pack(Reals x, Reals s, unsigned mask, double* xOut, double* sOut) {
+    const __m256i order =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kToFront<2>[mask].data()));
+    _mm256_storeu_pd(xOut, _mm256_castsi256_pd(_mm256_permutevar8x32_epi32((__m256i)x, order)));
+    _mm256_storeu_pd(sOut, _mm256_castsi256_pd(_mm256_permutevar8x32_epi32((__m256i)s, order)));
+}
 
-    [[gnu::target(KERNEL_ISA)]] static void StoreLanes(std::uint32_t first, unsigned mask,
-                                                       std::uint32_t* out) {
-        const __m128i lanes =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(kToFront<1>[mask].data()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                         _mm_add_epi32(_mm_set1_epi32(static_cast<int>(first)), lanes));
-    }
-};
+inline void StoreLanes(std::uint32_t first, unsigned mask, std::uint32_t* out) {
+    const __m128i lanes =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(kToFront<1>[mask].data()));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_add_epi32(_mm_set1_epi32(static_cast<int>(first)), lanes));
+}
 
-}  // namespace
+#include "Lanes-inl.h"
+}  // namespace avx2
+END_TARGET_REGION()
 
-LANES_KERNEL(kAvx2Kernel, "avx2");
+const PathKernel kAvx2Kernel = {KERNEL_TARGET,
+                                [] { return __builtin_cpu_supports(KERNEL_TARGET) != 0; },
+                                avx2::kLanesAddPayOffs};
 
 #endif

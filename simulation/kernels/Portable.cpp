@@ -6,19 +6,19 @@ namespace {
 
 // Every attempt writes its candidate and advances the count by the acceptance test, so no branch
 // depends on a draw but the one that ends the block at the attempt accepting the n-th pair.
-void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
+void DrawAcceptedPairs(Generator& generator, std::size_t n, double* x, double* s) {
     std::size_t count = 0;
     const auto keep = [&](double first, double second) {
         x[count] = polar::UniformBySeries(first);
         s[count] = polar::SquaredRadius(x[count], polar::UniformBySeries(second));
         count += polar::Accepted(s[count]) ? 1 : 0;
     };
-    for (std::uint32_t state = lcg::state;;) {
+    for (std::uint32_t state = generator.state;;) {
         const auto states = kernel_steps::RoundStates(state);
         for (std::size_t a = 0; a < states.size(); a += 2) {
             keep(lcg::Output(states[a]), lcg::Output(states[a + 1]));
             if (count == n) {
-                lcg::state = states[a + 1];
+                generator.state = states[a + 1];
                 return;
             }
         }

@@ -18,10 +18,10 @@ Reals Uniforms(std::uint32_t first, std::uint32_t second) {
 
 // Attempts a and a + 1 side by side. Lane 1's candidate is written after lane 0's where lane 0 is
 // kept and over it where not, so no branch depends on a draw but the one that ends the block.
-void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
+void DrawAcceptedPairs(Generator& generator, std::size_t n, double* x, double* s) {
     static_assert(FitsInSlack(2), "lane 1's candidate is written one slot past the count");
     std::size_t count = 0;
-    for (std::uint32_t state = lcg::state;;) {
+    for (std::uint32_t state = generator.state;;) {
         const auto states = kernel_steps::RoundStates(state);
         for (std::size_t a = 0; a < states.size(); a += 4) {
             const Reals candidateX = Uniforms(states[a], states[a + 2]);
@@ -36,7 +36,7 @@ void DrawAcceptedPairs(std::size_t n, double* x, double* s) {
             s[count + first] = candidateS[1];
             if (count + kept >= n) {
                 const bool lane0 = first == 1 && n - count == 1;
-                lcg::state = states[lane0 ? a + 1 : a + 3];
+                generator.state = states[lane0 ? a + 1 : a + 3];
                 return;
             }
             count += kept;

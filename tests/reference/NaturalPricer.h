@@ -3,8 +3,10 @@
 #include <cstdint>
 
 #include "PayOff.h"
+#include "Random.h"
 
 // The pricing loop exactly as the model reads, one path at a time: the yardstick that the
 // production pricer must match bit for bit, and the baseline it is timed against.
-[[nodiscard]] double PriceByNaturalLoop(const PayOff& payOff, double expiry, double spot,
-                                        double vol, double r, std::uint32_t numberOfPaths);
+[[nodiscard]] double PriceByNaturalLoop(Generator& generator, const PayOff& payOff, double expiry,
+                                        double spot, double vol, double r,
+                                        std::uint32_t numberOfPaths);
