@@ -123,13 +123,17 @@ class FailedWrite : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(FailedWrite, SaysWhyAndExitsWithOneAfterTheClosingRead) {
     const WriteCase c = GetParam();
+    if (!CanGive(c.output)) {
+        GTEST_SKIP() << "the harness cannot give that output on this platform";
+    }
     Program program(PRICER_PROGRAM, c.output, Sink::Pipe);
     program.Write("0.25 200 195 0.30 0.05 1000 0\n");
     EXPECT_TRUE(program.WaitsForInput(std::chrono::seconds(30))) << "ended before the closing read";
     program.Write("1e400\n");
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 1);
     EXPECT_EQ(program.Errors(),
-              std::string("price_option: cannot write to standard output: ") + c.reason + "\n");
+              AsWritten(std::string("price_option: cannot write to standard output: ") + c.reason +
+                        "\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,

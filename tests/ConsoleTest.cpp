@@ -151,6 +151,9 @@ std::string LineShown(std::string_view written) {
 }
 
 TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
+    if (!CanGive(Sink::Terminal)) {
+        GTEST_SKIP() << "the harness has no pseudo-terminal to give on this platform";
+    }
     if (ProgramIsWrapped()) {
         GTEST_SKIP() << "the program runs under another tool, at a speed this test cannot know";
     }

@@ -12,6 +12,10 @@
 // closed), or this process's own.
 enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
 
+// Whether this platform's harness can give the program `sink`: Windows has no pseudo-terminal
+// here, nor a device that is always full.
+bool CanGive(Sink sink);
+
 // The program under test, run as a child process with a pipe for standard input. Set
 // PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
 class Program {

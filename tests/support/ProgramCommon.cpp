@@ -1,5 +1,5 @@
-// What the harness does alike on every platform; Program.cpp starts the program and reads its
-// streams.
+// What the harness does alike on every platform; Program.cpp (POSIX) and ProgramWindows.cpp start
+// the program and read its streams.
 #include <cstdlib>
 #include <sstream>
 
