@@ -111,6 +111,9 @@ Program::Program(const std::string& path, Sink output, Sink errors)
     const pid_t pid = ::fork();
     Check(pid >= 0, "fork");
     if (pid == 0) {
+        // An ignored signal stays ignored across exec: the program gets the default, as from a
+        // shell.
+        ::signal(SIGPIPE, SIG_DFL);
         ::dup2(in[0], STDIN_FILENO);
         Attach(output, out, STDOUT_FILENO);
         Attach(errors, err, STDERR_FILENO);
