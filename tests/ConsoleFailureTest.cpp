@@ -142,4 +142,17 @@ INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,
                                          WriteCase{"Closed", Sink::Closed, "Bad file descriptor"}),
                          testing::PrintToStringParamName());
 
+// The waits above prove something only if a program that ends is never taken for one waiting at a
+// read.
+TEST(Harness, AProgramThatEndsIsNotTakenForOneWaitingAtARead) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows' harness judges a wait by a pause, which a loaded machine may outlast";
+#else
+    Program program(PRICER_PROGRAM);
+    program.Write("0.25 200 195 0.30 0.05 1000 p\n");  // input held open, but the reads have failed
+    EXPECT_FALSE(program.WaitsForInput(std::chrono::seconds(30)));
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+#endif
+}
+
 }  // namespace
