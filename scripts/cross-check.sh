@@ -119,7 +119,8 @@ for entry in "${entries[@]}"; do
 done
 
 # Each build's tests, through its test preset and so under its toolchain's emulator: the unit tests,
-# and on Linux the end-to-end tests too. Verbose, for the counts of cases in the log.
+# and the end-to-end tests where the emulator can start the program. Verbose, for the counts of
+# cases in the log.
 echo "tests:"
 for preset in "${presets[@]}"; do
     log="build/$preset-test.log"

@@ -82,7 +82,8 @@ TEST_P(BadEntry, WritesEverythingAndEndsWithoutWaiting) {
     input += BadText(c);
     input += "\n";
     // With input held open, a program that waited would be killed at the limit and report -1.
-    const Outcome run = RunProgram(input, /*holdInputOpen=*/c.bad != Bad::EndOfInput);
+    const Outcome run =
+        RunProgram(PRICER_PROGRAM, input, /*holdInputOpen=*/c.bad != Bad::EndOfInput);
     EXPECT_EQ(run.output, ExpectedOutput(c));
     EXPECT_EQ(run.status, 0);
 }
@@ -124,13 +125,17 @@ class FailedWrite : public testing::TestWithParam<WriteCase> {};
 
 TEST_P(FailedWrite, SaysWhyAndExitsWithOneAfterTheClosingRead) {
     const WriteCase c = GetParam();
+    if (!CanGive(c.output)) {
+        GTEST_SKIP() << "the harness cannot give that output on this platform";
+    }
     Program program(PRICER_PROGRAM, c.output, Sink::Pipe);
     program.Write("0.25 200 195 0.30 0.05 1000 0\n");
-    EXPECT_EQ(program.WaitForExit(kSettle), -1) << "ended before the closing read";
+    EXPECT_TRUE(program.WaitsForInput(std::chrono::seconds(30))) << "ended before the closing read";
     program.Write("1e400\n");
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 1);
     EXPECT_EQ(program.Errors(),
-              std::string("price_option: cannot write to standard output: ") + c.reason + "\n");
+              AsWritten(std::string("price_option: cannot write to standard output: ") + c.reason +
+                        "\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,
@@ -138,5 +143,18 @@ INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,
                                                    "No space left on device"},
                                          WriteCase{"Closed", Sink::Closed, "Bad file descriptor"}),
                          testing::PrintToStringParamName());
+
+// The waits above prove something only if a program that ends is never taken for one waiting at a
+// read.
+TEST(Harness, AProgramThatEndsIsNotTakenForOneWaitingAtARead) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows' harness judges a wait by a pause, which a loaded machine may outlast";
+#else
+    Program program(PRICER_PROGRAM);
+    program.Write("0.25 200 195 0.30 0.05 1000 p\n");  // input held open, but the reads have failed
+    EXPECT_FALSE(program.WaitsForInput(std::chrono::seconds(30)));
+    EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 0);
+#endif
+}
 
 }  // namespace

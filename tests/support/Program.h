@@ -1,15 +1,20 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Where the program's standard output or standard error goes: a pipe this side reads, a
-// pseudo-terminal (a person watching), the device that is always full, nowhere (the descriptor
+// pseudo-terminal (a person watching), the device that is always full, nowhere (the stream
 // closed), or this process's own.
 enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
+
+// Whether this platform's harness can give the program `sink`: Windows has no pseudo-terminal
+// here, nor a device that is always full.
+bool CanGive(Sink sink);
 
 // The program under test, run as a child process with a pipe for standard input. Set
 // PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool. A
@@ -30,18 +35,31 @@ class Program {
     bool ReadUntilEndsWith(std::string_view tail, std::chrono::milliseconds limit);
     // The exit status once it has exited, or -1 if it is still running after `limit`.
     int WaitForExit(std::chrono::milliseconds limit);
+    // True once the program has taken all that was written to it and waits to read more; false
+    // if it ends first, or `limit` passes.
+    bool WaitsForInput(std::chrono::milliseconds limit);
 
     [[nodiscard]] const std::string& Output() const { return output_; }
     [[nodiscard]] const std::string& Errors() const { return errors_; }
 
   private:
-    bool ReadSome(std::chrono::milliseconds limit);
+    struct Process;  // the platform's handles
 
-    pid_t pid_ = -1;
-    int toChild_ = -1;
-    int fromOutput_ = -1;  // where it is a pipe or a terminal, as are these
-    int fromErrors_ = -1;
-    int status_ = -1;
+    // The words that start the program: PRICER_TEST_WRAPPER's, then `path`.
+    static std::vector<std::string> CommandLine(const std::string& path);
+
+    // Reads what comes on standard output and standard error within `limit`; false if nothing
+    // came and no stream ended.
+    bool ReadSome(std::chrono::milliseconds limit);
+    // Whether the program has exited, without waiting; status_ holds how.
+    bool Ended();
+    // Whether it has taken all its input and is blocked reading more.
+    bool AtAnEmptyRead();
+    template <typename Done>
+    bool ReadUntil(Done done, std::chrono::milliseconds limit);
+
+    std::unique_ptr<Process> process_;
+    std::optional<int> status_;
     std::string output_;
     std::string errors_;
 };
@@ -49,14 +67,11 @@ class Program {
 // Whether PRICER_TEST_WRAPPER runs the program under another tool, at a speed of its own.
 bool ProgramIsWrapped();
 
-// Long enough for a program that is going to end to have ended, even under valgrind.
-inline constexpr std::chrono::milliseconds kSettle(1500);
-
 struct Outcome {
     std::string output;
     int status;  // -1 when it had to be killed
 };
 
-// Feeds `input`, then either closes standard input or holds it open, and waits for the program to
-// end.
-Outcome RunProgram(std::string_view input, bool holdInputOpen = false);
+// Runs the program at `path`, feeds it `input`, then either closes standard input or holds it open,
+// and waits for the program to end.
+Outcome RunProgram(const std::string& path, std::string_view input, bool holdInputOpen = false);
