@@ -108,10 +108,10 @@ inline constexpr std::size_t kAttemptsPerRound = 4;
 // The states of a round of attempts, each skipped ahead from the round's first state: stepping one
 // after another, each multiply would wait for the last.
 inline std::array<std::uint32_t, 2 * kAttemptsPerRound> RoundStates(std::uint32_t state) {
-    return [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
+    const auto states = [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
         return std::array{lcg::Step(state, lcg::kSkip<j + 1>)...};
-    }
-    (std::make_integer_sequence<unsigned, 2 * kAttemptsPerRound>{});
+    };
+    return states(std::make_integer_sequence<unsigned, 2 * kAttemptsPerRound>{});
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both
@@ -158,18 +158,18 @@ struct Lanes {
     // Lane by lane, which the compilers turn into one conversion where a vector cast would take
     // GCC several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
     static Reals AsReals(const Words& outputs) {
-        return [&]<std::size_t... l>(std::index_sequence<l...>) {
+        const auto lanes = [&]<std::size_t... l>(std::index_sequence<l...>) {
             return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[l]))...};
-        }
-        (std::make_index_sequence<kCount>{});
+        };
+        return lanes(std::make_index_sequence<kCount>{});
     }
 
     template <unsigned kSteps>
     static Words SkippedBy(std::uint32_t state) {
-        return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
+        const auto lanes = [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
             return Words{lcg::Step(state, lcg::kSkip<2 * l + kSteps>)...};
-        }
-        (std::make_integer_sequence<unsigned, kCount>{});
+        };
+        return lanes(std::make_integer_sequence<unsigned, kCount>{});
     }
 
     // One attempt per lane: lane l holds the two states of attempt l, and each round every lane
