@@ -3,13 +3,14 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 // Where the program's standard output or standard error goes: a pipe this side reads, a
 // pseudo-terminal (a person watching), the device that is always full, nowhere (the descriptor
 // closed), or this process's own.
-enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
+enum class Sink : std::uint8_t { Pipe, Terminal, FullDevice, Closed, Inherited };
 
 // The program under test, run as a child process with a pipe for standard input. Set
 // PRICER_TEST_WRAPPER (e.g. "valgrind --error-exitcode=99") to run it under another tool.
