@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 scripts/install-deps.sh cmake g++ make libgtest-dev libbenchmark-dev googletest clang \
-    libc++-14-dev libc++abi-14-dev g++-mingw-w64-x86-64-posix wine g++-aarch64-linux-gnu \
+    libc++-dev libc++abi-dev g++-mingw-w64-x86-64-posix wine g++-aarch64-linux-gnu \
     libgtest-dev:arm64 g++-i686-linux-gnu qemu-user
 
 export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -22,7 +22,7 @@ namespace {
 // One bad entry at each of the eight reads: the program must write every remaining prompt and one
 // result line, not wait for more input, and exit with 0.
 
-enum class Bad { Letter, EndOfInput, TooLarge };
+enum class Bad : std::uint8_t { Letter, EndOfInput, TooLarge };
 
 const std::array<const char*, 8> kGoodEntries = {"0.25", "200",  "195", "0.30",
                                                  "0.05", "1000", "0",   "1"};

@@ -49,10 +49,10 @@ inline constexpr std::size_t kAttemptsPerRound = 4;
 // The states of a round of attempts, each skipped ahead from the round's first state: stepping one
 // after another, each multiply would wait for the last.
 inline std::array<std::uint32_t, 2 * kAttemptsPerRound> RoundStates(std::uint32_t state) {
-    return [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
+    const auto states = [&]<unsigned... j>(std::integer_sequence<unsigned, j...>) {
         return std::array{lcg::Step(state, lcg::kSkip<j + 1>)...};
-    }
-    (std::make_integer_sequence<unsigned, 2 * kAttemptsPerRound>{});
+    };
+    return states(std::make_integer_sequence<unsigned, 2 * kAttemptsPerRound>{});
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both

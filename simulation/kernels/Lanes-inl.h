@@ -17,18 +17,18 @@ static_assert(sizeof(Words) / sizeof(std::uint32_t) == kCount);
 // Lane by lane, which the compilers turn into one conversion where a vector cast would take GCC
 // several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
 inline Reals AsReals(Words outputs) {
-    return [&]<std::size_t... l>(std::index_sequence<l...>) {
+    const auto lanes = [&]<std::size_t... l>(std::index_sequence<l...>) {
         return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[l]))...};
-    }
-    (std::make_index_sequence<kCount>{});
+    };
+    return lanes(std::make_index_sequence<kCount>{});
 }
 
 template <unsigned kSteps>
 inline Words SkippedBy(std::uint32_t state) {
-    return [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
+    const auto lanes = [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
         return Words{lcg::Step(state, lcg::kSkip<2 * l + kSteps>)...};
-    }
-    (std::make_integer_sequence<unsigned, kCount>{});
+    };
+    return lanes(std::make_integer_sequence<unsigned, kCount>{});
 }
 
 // One attempt per lane: lane l holds the two states of attempt l, and each round every lane skips

@@ -2,5 +2,5 @@
 
 #include <cstddef>
 
-// How many times this test program has called operator new so far.
+// How many times this test program has called operator new, in any of its forms, so far.
 std::size_t AllocationCount();

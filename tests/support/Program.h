@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@
 // Where the program's standard output or standard error goes: a pipe this side reads, a
 // pseudo-terminal (a person watching), the device that is always full, nowhere (the stream
 // closed), or this process's own.
-enum class Sink { Pipe, Terminal, FullDevice, Closed, Inherited };
+enum class Sink : std::uint8_t { Pipe, Terminal, FullDevice, Closed, Inherited };
 
 // Whether this platform's harness can give the program `sink`: Windows has no pseudo-terminal
 // here, nor a device that is always full.
