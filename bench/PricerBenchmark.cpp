@@ -58,8 +58,6 @@ void Time(benchmark::State& state, const TimedLoop* loop) {
 int main(int argc, char** argv) {
     const LoopSet& loops = TimedLoops();
     for (const TimedLoop* loop : loops.All()) {
-        // The library keeps what it registers, out of the analyser's sight.
-        // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
         auto* timed = benchmark::RegisterBenchmark(loop->name.c_str(), Time, loop);
         for (const std::uint32_t paths : kPathCounts) {
             timed->Arg(paths);

@@ -13,6 +13,9 @@ scripts/install-deps.sh cmake g++ make libgtest-dev libbenchmark-dev googletest 
     libgtest-dev:arm64 g++-i686-linux-gnu qemu-user
 
 export WINEPREFIX="$PWD/build/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine 10 (Debian 13) says on every run that this is unset, where nothing has set it (CI, a chroot).
+[ -n "${XDG_RUNTIME_DIR:-}" ] || export XDG_RUNTIME_DIR="$PWD/build/wine-runtime"
+mkdir -p -m 700 "${XDG_RUNTIME_DIR}"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 # name | preset | file suffix | how to run its programs on this machine
