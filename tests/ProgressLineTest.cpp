@@ -38,8 +38,9 @@ TEST_P(ProgressLineRun, WritesWhatATerminalShouldShow) {
     std::ostringstream written;
     Clock::time_point now{};
     std::size_t columns = 0;
-    ProgressLine line(
-        written, [&now] { return now; }, [&columns] { return columns; });
+    const auto clock = [&now] { return now; };
+    const auto width = [&columns] { return columns; };
+    ProgressLine line(written, clock, width);
     for (const Step& step : run.steps) {
         now = Clock::time_point{} + step.elapsed;
         columns = step.columns;
