@@ -68,7 +68,7 @@ std::string ExpectedOutput(const FailureCase& c) {
                                          reals[0], reals[2], reals[3], reals[4], counts[0]);
     std::ostringstream out;
     out << kAllPrompts << kResultText << price;
-    return out.str();
+    return AsWritten(out.str());
 }
 
 class BadEntry : public testing::TestWithParam<FailureCase> {};

@@ -19,14 +19,14 @@
 
 namespace {
 
-const std::string kTypicalCall = kAllPrompts + std::string(kResultText) + "10.5216";
+const std::string kTypicalCall = AsWritten(kAllPrompts + std::string(kResultText) + "10.5216");
 
 std::string TypicalPutOutput() {
     Generator fresh;
     std::ostringstream text;
     text << kAllPrompts << kResultText
          << PriceWithKernel(ProductionKernel(), fresh, PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
-    return text.str();
+    return AsWritten(text.str());
 }
 
 TEST(Console, TypicalCallOneEntryPerLine) {
@@ -78,7 +78,7 @@ std::string NotANumberText() {
 
 TEST(Console, ZeroPathsPrintNotANumber) {
     const Outcome run = RunProgram(PRICER_PROGRAM, "0.25 200 195 0.30 0.05 0 0 1\n");
-    EXPECT_EQ(run.output, kAllPrompts + std::string(kResultText) + NotANumberText());
+    EXPECT_EQ(run.output, AsWritten(kAllPrompts + std::string(kResultText) + NotANumberText()));
     EXPECT_EQ(run.status, 0);
 }
 
@@ -103,7 +103,7 @@ TEST(Console, EachPromptIsShownBeforeItsReadWaits) {
     const char* entries[] = {"0.25\n", "200\n", "195\n", "0.30\n", "0.05\n", "1000\n", "0\n"};
     std::string shown;
     for (std::size_t read = 0; read < kPromptTexts.size(); ++read) {
-        shown += kPromptTexts[read];
+        shown += AsWritten(kPromptTexts[read]);
         ASSERT_TRUE(program.ReadUntilEndsWith(shown, std::chrono::seconds(30))) << program.Output();
         program.Write(entries[read]);
     }
@@ -167,7 +167,7 @@ TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
     EXPECT_EQ(watched.WaitForExit(std::chrono::seconds(60)), 0);
     EXPECT_EQ(piped.WaitForExit(std::chrono::seconds(60)), 0);
 
-    EXPECT_TRUE(piped.Output().starts_with(kAllPrompts + std::string(kResultText)));
+    EXPECT_TRUE(piped.Output().starts_with(AsWritten(kAllPrompts + std::string(kResultText))));
     EXPECT_EQ(watched.Output(), piped.Output());
     EXPECT_EQ(piped.Errors(), "");
     EXPECT_NE(watched.Errors().find(" %, "), std::string::npos) << watched.Errors();
