@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "MonteCarlo.h"
 #include "PayOff.h"
-#include "Random.h"
-#include "kernels/Kernel.h"
 #include "support/BlackScholes.h"
+#include "support/FreshRun.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -39,9 +37,7 @@ std::vector<Option> Grid() {
 }
 
 double Simulate(const Option& o) {
-    Generator fresh;
-    return PriceWithKernel(ProductionKernel(), fresh, *MakePayOff(o.isCall, o.strike), o.expiry,
-                           o.spot, o.vol, o.r, kPaths);
+    return PriceOfAFreshRun(*MakePayOff(o.isCall, o.strike), o.expiry, o.spot, o.vol, o.r, kPaths);
 }
 
 std::string Describe(const Option& o) {

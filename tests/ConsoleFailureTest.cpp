@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "MonteCarlo.h"
 #include "PayOff.h"
-#include "Random.h"
-#include "kernels/Kernel.h"
 #include "support/ConsoleTexts.h"
+#include "support/FreshRun.h"
 #include "support/PayOffs.h"
 #include "support/Program.h"
 
@@ -63,12 +61,8 @@ std::string ExpectedOutput(const FailureCase& c) {
         }
     }
     const bool isCall = choiceRead && counts[1] == 0;
-    Generator fresh;
-    const double price = PriceWithKernel(ProductionKernel(), fresh, *MakePayOff(isCall, reals[1]),
-                                         reals[0], reals[2], reals[3], reals[4], counts[0]);
-    std::ostringstream out;
-    out << kAllPrompts << kResultText << price;
-    return AsWritten(out.str());
+    return AsWritten(DialogueText(PriceOfAFreshRun(*MakePayOff(isCall, reals[1]), reals[0],
+                                                   reals[2], reals[3], reals[4], counts[0])));
 }
 
 class BadEntry : public testing::TestWithParam<FailureCase> {};

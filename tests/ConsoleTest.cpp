@@ -11,22 +11,17 @@
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
-#include "Random.h"
-#include "kernels/Kernel.h"
 #include "support/CaseNames.h"
 #include "support/ConsoleTexts.h"
+#include "support/FreshRun.h"
 #include "support/Program.h"
 
 namespace {
 
-const std::string kTypicalCall = AsWritten(kAllPrompts + std::string(kResultText) + "10.5216");
+const std::string kTypicalCall = AsWritten(DialogueText("10.5216"));
 
 std::string TypicalPutOutput() {
-    Generator fresh;
-    std::ostringstream text;
-    text << kAllPrompts << kResultText
-         << PriceWithKernel(ProductionKernel(), fresh, PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000);
-    return AsWritten(text.str());
+    return AsWritten(DialogueText(PriceOfAFreshRun(PayOffPut(200), 0.25, 195, 0.30, 0.05, 1000)));
 }
 
 TEST(Console, TypicalCallOneEntryPerLine) {
@@ -78,7 +73,7 @@ std::string NotANumberText() {
 
 TEST(Console, ZeroPathsPrintNotANumber) {
     const Outcome run = RunProgram(PRICER_PROGRAM, "0.25 200 195 0.30 0.05 0 0 1\n");
-    EXPECT_EQ(run.output, AsWritten(kAllPrompts + std::string(kResultText) + NotANumberText()));
+    EXPECT_EQ(run.output, AsWritten(DialogueText(NotANumberText())));
     EXPECT_EQ(run.status, 0);
 }
 
@@ -167,7 +162,7 @@ TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
     EXPECT_EQ(watched.WaitForExit(std::chrono::seconds(60)), 0);
     EXPECT_EQ(piped.WaitForExit(std::chrono::seconds(60)), 0);
 
-    EXPECT_TRUE(piped.Output().starts_with(AsWritten(kAllPrompts + std::string(kResultText))));
+    EXPECT_TRUE(piped.Output().starts_with(AsWritten(DialogueText(""))));
     EXPECT_EQ(watched.Output(), piped.Output());
     EXPECT_EQ(piped.Errors(), "");
     EXPECT_NE(watched.Errors().find(" %, "), std::string::npos) << watched.Errors();

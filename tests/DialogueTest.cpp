@@ -65,7 +65,7 @@ TEST_P(DialogueEntries, ReachThePricerAsRead) {
     EXPECT_EQ(given.paidAt199And201, (c.isCall ? std::array{0.0, 1.0} : std::array{1.0, 0.0}));
     EXPECT_EQ(given.expirySpotVolR, (std::array{0.25, 195.0, 0.30, 0.05}));
     EXPECT_EQ(given.progress, &progress);
-    EXPECT_EQ(out.str(), kAllPrompts + std::string(kResultText) + "2.5");
+    EXPECT_EQ(out.str(), DialogueText("2.5"));
 }
 
 // A count too large for 32 bits reads as the largest one and fails the read, and with it the

@@ -5,11 +5,9 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "MonteCarlo.h"
 #include "PayOff.h"
-#include "Random.h"
-#include "kernels/Kernel.h"
 #include "support/BlackScholes.h"
+#include "support/FreshRun.h"
 
 int main() {
     const black_scholes::Option typical{true, 0.25, 200, 195, 0.30, 0.05};
@@ -25,9 +23,8 @@ int main() {
             if (paths > 10'000'000) {
                 break;
             }
-            Generator fresh;
-            const double price = PriceWithKernel(ProductionKernel(), fresh, call, typical.expiry,
-                                                 typical.spot, typical.vol, typical.r, paths);
+            const double price =
+                PriceOfAFreshRun(call, typical.expiry, typical.spot, typical.vol, typical.r, paths);
             const double standardError = black_scholes::StandardError(typical, paths);
             std::printf("%12u %12.6f %12.6f %14.6f %10.2f\n", paths, price, exact, standardError,
                         (price - exact) / standardError);

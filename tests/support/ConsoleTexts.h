@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -41,3 +42,15 @@ inline const std::string kAllPrompts = [] {
 }();
 
 inline constexpr std::string_view kResultText = "the price is ";
+
+// All that the dialogue writes when it prices `price`.
+inline std::string DialogueText(std::string_view price) {
+    return kAllPrompts + std::string(kResultText) + std::string(price);
+}
+
+// The same, with the price as the stream shows a double.
+inline std::string DialogueText(double price) {
+    std::ostringstream text;
+    text << price;
+    return DialogueText(text.str());
+}
