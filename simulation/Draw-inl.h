@@ -26,9 +26,10 @@ template <class Word>
     return s * skip.multiplier + skip.increment;
 }
 
+// Bits 16 to 30 of the state; shifted out at both ends, so that vectors need no mask loaded.
 template <class Word>
 [[nodiscard]] constexpr Word Output(Word s) {
-    return (s >> 16) & 0x7FFFu;
+    return (s << 1) >> 17;
 }
 
 }  // namespace lcg
@@ -59,9 +60,15 @@ constexpr auto Accepted(Real s) {
     return s < 1.0;
 }
 
-// With the logarithm taken apart, so that a block can call log for all its paths first.
+// With the logarithm taken apart, so that a block can call log for all its paths first; for vectors
+// with their own square root.
+template <class Real>
+inline Real NormalFromLog(Real x, Real s, Real logS, auto squareRoot) {
+    return x * squareRoot(-2.0 * logS / s);
+}
+
 inline double NormalFromLog(double x, double s, double logS) {
-    return x * std::sqrt(-2.0 * logS / s);
+    return NormalFromLog(x, s, logS, [](double v) { return std::sqrt(v); });
 }
 
 inline double Normal(double x, double s) { return NormalFromLog(x, s, std::log(s)); }

@@ -52,8 +52,9 @@ double PriceWithKernel(const PathKernel& kernel, Generator& generator, const Pay
     Block block;
     for (std::uint32_t done = 0; done < numberOfPaths;) {
         const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
-        runningSum = kernel.addPayOffs(generator, n, pricing, block, runningSum);
         done += static_cast<std::uint32_t>(n);
+        const std::size_t nextN = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
+        runningSum = kernel.addPayOffs(generator, n, nextN, pricing, block, runningSum);
         if (progress != nullptr && (done % kPathsPerProgress == 0 || done == numberOfPaths)) {
             progress->PathsDone(done, numberOfPaths);
         }

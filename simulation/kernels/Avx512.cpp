@@ -8,10 +8,15 @@
 
 BEGIN_TARGET_REGION(KERNEL_TARGET)
 namespace avx512 {
-using Words = std::uint32_t __attribute__((vector_size(32)));
+using Words = std::uint32_t __attribute__((vector_size(64)));
 using Reals = double __attribute__((vector_size(64)));
 // The indices go through a compress of sixteen 32-bit lanes, the narrowest AVX-512F has.
 constexpr std::size_t kIndicesStored = sizeof(__m512i) / sizeof(std::uint32_t);
+
+// Production on AMD's processors, where it runs at the floor dividing for its uniforms and
+// drawing each block as it comes (docs/speed.md).
+constexpr bool kDrawsAhead = false;
+constexpr bool kUniformsBySeries = false;
 
 unsigned MaskOf(auto flags) { return _mm512_test_epi64_mask((__m512i)flags, (__m512i)flags); }
 
@@ -21,12 +26,17 @@ inline void Pack(Reals x, Reals s, unsigned mask, double* xOut, double* sOut) {
     _mm512_storeu_pd(sOut, _mm512_maskz_compress_pd(static_cast<__mmask8>(mask), (__m512d)s));
 }
 
-inline void StoreLanes(std::uint32_t first, unsigned mask, std::uint32_t* out) {
+inline void StoreSplit(std::uint32_t first, unsigned fast, unsigned slow, std::uint32_t* fastOut,
+                       std::uint32_t* slowOut) {
     const __m512i lanes =
         _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(first)),
                          _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
-    _mm512_storeu_si512(out, _mm512_maskz_compress_epi32(static_cast<__mmask16>(mask), lanes));
+    _mm512_storeu_si512(fastOut, _mm512_maskz_compress_epi32(static_cast<__mmask16>(fast), lanes));
+    _mm512_storeu_si512(slowOut, _mm512_maskz_compress_epi32(static_cast<__mmask16>(slow), lanes));
 }
+
+// The masked form: the plain one's undefined source trips GCC 12's -Wuninitialized.
+Reals SquareRoots(Reals v) { return (Reals)_mm512_maskz_sqrt_pd(0xFF, (__m512d)v); }
 
 #include "Lanes-inl.h"
 }  // namespace avx512

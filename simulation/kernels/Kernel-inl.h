@@ -5,43 +5,104 @@
 // rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
-// A block in passes: kDraw(generator, n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow)
-// lists the paths whose radius is below kLogSlowFrom and those from it, each in order, and returns
-// how many are below. Each path gets exactly the operations of drawing it alone. The next kGroup
-// paths' exponents, a vector or two, are worked out before these paths' pay-offs, so that the
-// divider works under exp.
-template <std::size_t kGroup, auto kDraw, auto kSplit>
-inline double AddPayOffs(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum) {
-    const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
-    kDraw(generator, n, block.x.data(), block.s.data());
+// A block in passes. Its accepted pairs (x, s) are drawn, unless they were drawn ahead; kSplit(n,
+// s, fast, slow) lists the paths whose radius is below kLogSlowFrom and those from it, each in
+// order, and returns how many are below; log goes over one list and then the other. Then a group
+// of kGroup paths at a time: the next group's exponents (kGroupExponents(x, s, logS, exponent,
+// rootVariance) for a whole group), so that the divider works under exp, and this group's
+// pay-offs. Each path gets exactly the operations of drawing it alone.
+//
+// Draw::All(generator, n, x, s) draws n pairs. Where Draw::kAhead, a Draw also draws the next
+// block's pairs one Round() of attempts per group, in the shadow of exp, and the rest after the
+// last group: a pass that nothing overlapped otherwise.
+template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents>
+inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
+                         const Pricing& pricing, Block& block, double runningSum) {
+    // In locals: read through the reference they might alias the block, and be read again.
+    const double rootVariance = pricing.rootVariance;
+    const double movedSpot = pricing.movedSpot;
+    const PayOff& payOff = pricing.payOff;
+    Pairs& pairs = block.pairs[block.current];
+    if (!block.drawn) {
+        Draw::All(generator, n, pairs.x.data(), pairs.s.data());
+    }
     const std::size_t fast =
-        kSplit(n, block.s.data(), block.fastLogPaths.data(), block.slowLogPaths.data());
+        kSplit(n, pairs.s.data(), block.fastLogPaths.data(), block.slowLogPaths.data());
     const auto logs = [&](const std::uint32_t* paths, std::size_t count) {
         for (std::size_t j = 0; j < count; ++j) {
-            block.logS[paths[j]] = std::log(block.s[paths[j]]);
+            block.logS[paths[j]] = std::log(pairs.s[paths[j]]);
         }
     };
     logs(block.fastLogPaths.data(), fast);
     logs(block.slowLogPaths.data(), n - fast);
-    // By value: std::min's reference would be read again after every call.
-    const auto end = [n](std::size_t first) { return std::min(first + kGroup, n); };
+
+    const std::size_t whole = n - n % kGroup;  // the paths of whole groups
     const auto exponents = [&](std::size_t first) {
-        for (std::size_t i = first; i < end(first); ++i) {
+        if (first < whole) {
+            kGroupExponents(&pairs.x[first], &pairs.s[first], &block.logS[first],
+                            &block.exponent[first], rootVariance);
+            return;
+        }
+        for (std::size_t i = first; i < n; ++i) {
             block.exponent[i] =
-                rootVariance * polar::NormalFromLog(block.x[i], block.s[i], block.logS[i]);
+                rootVariance * polar::NormalFromLog(pairs.x[i], pairs.s[i], block.logS[i]);
         }
     };
-    exponents(0);
-    for (std::size_t first = 0; first < n; first += kGroup) {
-        exponents(first + kGroup);
-        for (std::size_t i = first, last = end(first); i < last; ++i) {
-            runningSum = runningSum +
-                         pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));
+    const auto addPayOff = [&](std::size_t i) {
+        runningSum = runningSum + payOff.Evaluate(movedSpot * std::exp(block.exponent[i]));
+    };
+    // Written out, so that nothing but the calls comes between one path and the next.
+    const auto addGroup = [&]<std::size_t... k>(std::size_t first, std::index_sequence<k...>) {
+        (addPayOff(first + k), ...);
+    };
+    Pairs& nextPairs = block.pairs[block.current ^ 1];
+    [[maybe_unused]] auto ahead = [&] {
+        if constexpr (Draw::kAhead) {
+            return Draw(generator.state, nextN, nextPairs.x.data(), nextPairs.s.data());
+        } else {
+            return nullptr;
         }
+    }();
+    exponents(0);
+    for (std::size_t first = 0; first < whole; first += kGroup) {
+        exponents(first + kGroup);
+        if constexpr (Draw::kAhead) {
+            ahead.Round();
+        }
+        addGroup(first, std::make_index_sequence<kGroup>{});
+    }
+    for (std::size_t i = whole; i < n; ++i) {
+        addPayOff(i);
+    }
+    if constexpr (Draw::kAhead) {
+        while (!ahead.Done()) {
+            ahead.Round();
+        }
+        generator.state = ahead.End();
+        block.current ^= 1;
+        block.drawn = true;
     }
     return runningSum;
 }
+
+// The exponents of a whole group, one path after another, for the compiler to make vectors of.
+template <std::size_t kGroup>
+inline void PathByPathExponents(const double* __restrict x, const double* __restrict s,
+                                const double* __restrict logS, double* __restrict exponent,
+                                double rootVariance) {
+    for (std::size_t k = 0; k < kGroup; ++k) {
+        exponent[k] = rootVariance * polar::NormalFromLog(x[k], s[k], logS[k]);
+    }
+}
+
+// A draw of each block as it comes, for the kernels whose draw nothing could hide.
+template <auto kDraw>
+struct DrawInPlace {
+    static constexpr bool kAhead = false;
+    static void All(Generator& generator, std::size_t n, double* x, double* s) {
+        kDraw(generator, n, x, s);
+    }
+};
 
 // The kernels that split by the index walk, portable and two-lane, take four attempts a round.
 inline constexpr std::size_t kAttemptsPerRound = 4;
@@ -74,4 +135,5 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 // Their exponents go four paths a group, two vectors' worth: with one, each group's bookkeeping and
 // the wait on the divider cost a tenth of the kernel's time.
 template <auto kDraw>
-inline constexpr auto kWalkingAddPayOffs = &AddPayOffs<4, kDraw, SplitByIndexWalk>;
+inline constexpr auto kWalkingAddPayOffs =
+    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, PathByPathExponents<4>>;

@@ -21,10 +21,18 @@ inline constexpr std::size_t kBlockSize = 256;
 inline constexpr std::size_t kSlack = 16;
 [[nodiscard]] constexpr bool FitsInSlack(std::size_t slots) { return slots <= kSlack + 1; }
 
-// Each pass's results in an array of its own, so that every pass is a plain loop.
-struct Block {
+// A block's accepted pairs (x, s), in path order.
+struct Pairs {
     std::array<double, kBlockSize + kSlack> x;
     std::array<double, kBlockSize + kSlack> s{};  // defined past the paths, where vectors read
+};
+
+// Each pass's results in an array of its own, so that every pass is a plain loop. A kernel that
+// draws ahead fills the other pairs with the next block's while it prices these.
+struct Block {
+    std::array<Pairs, 2> pairs;
+    std::size_t current = 0;  // the pairs this block prices
+    bool drawn = false;       // whether they were drawn ahead
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
     std::array<std::uint32_t, kBlockSize + kSlack> fastLogPaths;
@@ -42,10 +50,12 @@ struct PathKernel {
     // Whether this processor has the instructions that the kernel is compiled for.
     bool (*runnable)();
     // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal(generator))
-    // of the next n paths (1 to kBlockSize), added in path order, leaving the generator just after
-    // the attempt that accepted the last path's pair.
-    double (*addPayOffs)(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum);
+    // of the next n paths (1 to kBlockSize), added in path order. nextN is the count of the block
+    // that follows (0 after the last), which a kernel may draw while it prices this one: the
+    // generator is left just after the attempt that accepted the last pair drawn, so after the last
+    // block just after the last path's.
+    double (*addPayOffs)(Generator& generator, std::size_t n, std::size_t nextN,
+                         const Pricing& pricing, Block& block, double runningSum);
 };
 
 // Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).

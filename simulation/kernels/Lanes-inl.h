@@ -1,9 +1,15 @@
 // A vector kernel's code, in GCC's vector extensions, which clang shares: each includes it in its
 // own namespace and region (Kernel.h), after defining there what its instruction set supplies:
-//   Words, Reals                  vectors of kCount 32-bit words and of kCount doubles;
-//   MaskOf(flags)                 the lanes where a comparison holds, as bits;
-//   Pack(x, s, mask, xOut, sOut)  the x and s of those lanes, in order, stored as whole vectors;
-//   StoreLanes(first, mask, out)  first plus each of those lanes' numbers, kIndicesStored words.
+//   Reals, Words                   vectors of kCount doubles and of 2 * kCount 32-bit words;
+//   MaskOf(flags)                  the lanes where a comparison holds, as bits;
+//   Pack(x, s, mask, xOut, sOut)   the x and s of those lanes, in order, stored as whole vectors;
+//   StoreSplit(first, fast, slow, fastOut, slowOut)
+//                                  first plus each lane number of `fast`, in order, at fastOut, and
+//                                  of `slow` at slowOut, kIndicesStored words each;
+//   SquareRoots(v)                 each lane's square root, correctly rounded;
+//   kDrawsAhead                    whether to draw the next block while pricing this one;
+//   kUniformsBySeries              whether uniforms come by polar::UniformBySeries or by division.
+// The last two are what is fastest where the kernel is production.
 
 #include "Draw-inl.h"
 #include "Kernel-inl.h"
@@ -12,66 +18,130 @@ inline constexpr std::size_t kCount = sizeof(Reals) / sizeof(double);
 
 static_assert(FitsInSlack(kCount) && FitsInSlack(kIndicesStored),
               "the block's slack must cover the kernel's widest store");
-static_assert(sizeof(Words) / sizeof(std::uint32_t) == kCount);
+static_assert(sizeof(Words) / sizeof(std::uint32_t) == 2 * kCount);
 
-// Lane by lane, which the compilers turn into one conversion where a vector cast would take GCC
-// several. Outputs have 15 bits, so the signed conversion, which every width has, is exact.
+// Lanes kFrom to kFrom + kCount - 1, lane by lane, which the compilers turn into one conversion
+// where a vector cast would take GCC several. Outputs have 15 bits, so the signed conversion,
+// which every width has, is exact.
+template <std::size_t kFrom>
 inline Reals AsReals(Words outputs) {
     const auto lanes = [&]<std::size_t... l>(std::index_sequence<l...>) {
-        return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[l]))...};
+        return Reals{static_cast<double>(static_cast<std::int32_t>(outputs[kFrom + l]))...};
     };
     return lanes(std::make_index_sequence<kCount>{});
 }
 
-template <unsigned kSteps>
-inline Words SkippedBy(std::uint32_t state) {
-    const auto lanes = [&]<unsigned... l>(std::integer_sequence<unsigned, l...>) {
-        return Words{lcg::Step(state, lcg::kSkip<2 * l + kSteps>)...};
-    };
-    return lanes(std::make_integer_sequence<unsigned, kCount>{});
-}
-
-// One attempt per lane: lane l holds the two states of attempt l, and each round every lane skips
-// ahead over the values that all the lanes have used.
-inline void DrawAcceptedPairs(Generator& generator, std::size_t n, double* x, double* s) {
-    Words first = SkippedBy<1>(generator.state);
-    Words second = SkippedBy<2>(generator.state);
-    for (std::size_t count = 0;;) {
-        const Reals candidateX = polar::Uniform(AsReals(lcg::Output(first)));
-        const Reals candidateS =
-            polar::SquaredRadius(candidateX, polar::Uniform(AsReals(lcg::Output(second))));
-        unsigned accepted = MaskOf(polar::Accepted(candidateS));
-        Pack(candidateX, candidateS, accepted, x + count, s + count);
-        const std::size_t kept = std::popcount(accepted);
-        if (count + kept >= n) {
-            for (std::size_t k = n - count; k > 1; --k) {
-                accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
-            }
-            generator.state = second[std::countr_zero(accepted)];
-            return;
-        }
-        count += kept;
-        first = lcg::Step(first, lcg::kSkip<2 * kCount>);
-        second = lcg::Step(second, lcg::kSkip<2 * kCount>);
+inline Reals Uniforms(Reals k) {
+    if constexpr (kUniformsBySeries) {
+        return polar::UniformBySeries(k);
+    } else {
+        return polar::Uniform(k);
     }
 }
+
+// The skip from a round's first state to each word's: word l is the first value of attempt l,
+// word kCount + l its second.
+constexpr lcg::SkipAhead WordSkip(std::size_t word) {
+    return lcg::SkipAheadBy(word < kCount ? 2 * word + 1 : 2 * (word - kCount) + 2);
+}
+
+template <std::size_t... w>
+constexpr std::pair<Words, Words> WordSkips(std::index_sequence<w...> /*words*/) {
+    return {Words{WordSkip(w).multiplier...}, Words{WordSkip(w).increment...}};
+}
+
+// Rounds of kCount attempts, lane l holding attempt l. Every state of a round is skipped ahead from
+// its first: a multiply that waited for the last round's would make each round wait for the
+// multiplier's latency, which on some processors is ten cycles.
+class LanesDraw {
+  public:
+    static constexpr bool kAhead = kDrawsAhead;
+
+    // Starts drawing n accepted pairs at the generator's state.
+    LanesDraw(std::uint32_t state, std::size_t n, double* x, double* s)
+        : state_(state), end_(state), n_(n), x_(x), s_(s) {}
+
+    static void All(Generator& generator, std::size_t n, double* x, double* s) {
+        LanesDraw draw(generator.state, n, x, s);
+        while (!draw.Done()) {
+            draw.Round();
+        }
+        generator.state = draw.End();
+    }
+
+    [[nodiscard]] bool Done() const { return count_ == n_; }
+    // The state after the attempt that accepted the n-th pair, once done.
+    [[nodiscard]] std::uint32_t End() const { return end_; }
+
+    void Round() {
+        if (Done()) {
+            return;
+        }
+        const Words outputs = lcg::Output(state_ * kSkips.first + kSkips.second);
+        const Reals x = Uniforms(AsReals<0>(outputs));
+        const Reals s = polar::SquaredRadius(x, Uniforms(AsReals<kCount>(outputs)));
+        unsigned accepted = MaskOf(polar::Accepted(s));
+        Pack(x, s, accepted, x_ + count_, s_ + count_);
+        const std::size_t kept = std::popcount(accepted);
+        if (count_ + kept >= n_) {
+            for (std::size_t k = n_ - count_; k > 1; --k) {
+                accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
+            }
+            end_ = lcg::Step(state_, WordSkip(kCount + std::countr_zero(accepted)));
+            count_ = n_;
+            return;
+        }
+        count_ += kept;
+        state_ = lcg::Step(state_, lcg::kSkip<2 * kCount>);
+    }
+
+  private:
+    static constexpr auto kSkips = WordSkips(std::make_index_sequence<2 * kCount>{});
+
+    std::uint32_t state_;
+    std::uint32_t end_;
+    std::size_t count_ = 0;
+    std::size_t n_;
+    double* x_;
+    double* s_;
+};
 
 inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* fast,
                                std::uint32_t* slow) {
     std::size_t fastCount = 0;
     std::size_t slowCount = 0;
-    for (std::size_t i = 0; i < n; i += kCount) {
-        Reals group;
-        std::memcpy(&group, s + i, sizeof group);
-        const unsigned inGroup = (n - i >= kCount) ? (1u << kCount) - 1 : (1u << (n - i)) - 1;
-        const unsigned isFast = inGroup & MaskOf(group < kLogSlowFrom);
-        const unsigned isSlow = inGroup & ~isFast;
-        StoreLanes(static_cast<std::uint32_t>(i), isFast, fast + fastCount);
-        StoreLanes(static_cast<std::uint32_t>(i), isSlow, slow + slowCount);
+    const auto group = [&](std::size_t i, unsigned inGroup) {
+        Reals radii;
+        std::memcpy(&radii, s + i, sizeof radii);
+        const unsigned isFast = inGroup & MaskOf(radii < kLogSlowFrom);
+        const unsigned isSlow = inGroup ^ isFast;
+        StoreSplit(static_cast<std::uint32_t>(i), isFast, isSlow, fast + fastCount,
+                   slow + slowCount);
         fastCount += std::popcount(isFast);
         slowCount += std::popcount(isSlow);
+    };
+    // Whole groups apart, so that only the last can need a mask of the paths it has.
+    const std::size_t whole = n - n % kCount;
+    for (std::size_t i = 0; i < whole; i += kCount) {
+        group(i, (1u << kCount) - 1);
+    }
+    if (whole < n) {
+        group(whole, (1u << (n - whole)) - 1);
     }
     return fastCount;
 }
 
-inline constexpr auto kLanesAddPayOffs = &AddPayOffs<kCount, DrawAcceptedPairs, SplitForLog>;
+inline void VectorExponents(const double* x, const double* s, const double* logS, double* exponent,
+                            double rootVariance) {
+    Reals xs;
+    Reals radii;
+    Reals logs;
+    std::memcpy(&xs, x, sizeof xs);
+    std::memcpy(&radii, s, sizeof radii);
+    std::memcpy(&logs, logS, sizeof logs);
+    const Reals exponents = rootVariance * polar::NormalFromLog(xs, radii, logs, SquareRoots);
+    std::memcpy(exponent, &exponents, sizeof exponents);
+}
+
+inline constexpr auto kLanesAddPayOffs =
+    &AddPayOffs<kCount, LanesDraw, SplitForLog, VectorExponents>;
