@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include "Kernel.h"
+#include "Processor.h"
 
 BEGIN_TARGET_REGION(KERNEL_TARGET)
 namespace avx2 {
@@ -71,8 +72,7 @@ Reals SquareRoots(Reals v) { return (Reals)_mm256_sqrt_pd((__m256d)v); }
 }  // namespace avx2
 END_TARGET_REGION()
 
-const PathKernel kAvx2Kernel = {KERNEL_TARGET,
-                                [] { return __builtin_cpu_supports(KERNEL_TARGET) != 0; },
+const PathKernel kAvx2Kernel = {KERNEL_TARGET, [] { return ThisProcessor().avx2; },
                                 avx2::kLanesAddPayOffs};
 
 #endif
