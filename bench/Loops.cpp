@@ -34,6 +34,13 @@ const LoopSet& TimedLoops() {
                                                      kRate, paths);
                        }};
         set.floor = {"floor", [](std::uint32_t paths) { return FloorLoop(kTypicalCall, paths); }};
+        set.productionRuns = ProductionKernel().name;
+#ifdef PRICER_X86_KERNELS
+        set.processor = ProcessorName();
+#endif
+        if (set.processor.empty()) {
+            set.processor = "a processor that does not name itself to this build";
+        }
         static_cast<void>(FloorLoop(kTypicalCall, 1));  // draws the floor's paths
         return set;
     }();

@@ -25,9 +25,11 @@ struct TimedLoop {
 // natural loop its ratio to production.
 struct LoopSet {
     TimedLoop production;
-    std::vector<TimedLoop> kernels;  // those this processor runs; production runs the last
+    std::vector<TimedLoop> kernels;  // those this processor runs
     TimedLoop natural;
     TimedLoop floor;
+    std::string productionRuns;  // the kernel's name
+    std::string processor;       // the model timed
 
     [[nodiscard]] std::vector<const TimedLoop*> All() const;
 };

@@ -42,8 +42,9 @@ std::vector<std::string> Gaps(const LoopSet& loops, const Timings& timings) {
 std::string Tables(const LoopSet& loops, const Timings& timings) {
     const std::vector<const TimedLoop*> all = loops.All();
     std::ostringstream out;
-    out << "nanoseconds per path, fastest of " << kRepetitions
-        << " interleaved repetitions; production runs " << loops.kernels.back().name << '\n';
+    out << loops.processor << '\n'
+        << "nanoseconds per path, fastest of " << kRepetitions
+        << " interleaved repetitions; production runs " << loops.productionRuns << '\n';
     out << std::setw(9) << "paths";
     for (const TimedLoop* loop : all) {
         out << ' ' << std::setw(10) << loop->name;

@@ -9,7 +9,9 @@
 namespace {
 
 LoopSet Loops() {
-    return {{"production", {}}, {{"wide", {}}, {"wider", {}}}, {"natural", {}}, {"floor", {}}};
+    return {
+        {"production", {}}, {{"wide", {}}, {"wider", {}}}, {"natural", {}}, {"floor", {}}, "wider",
+        "Some Processor"};
 }
 
 // Every loop of Loops() timed at 1000 paths.
@@ -77,6 +79,7 @@ TEST(Tables, GiveEachKernelPerFloorAndNaturalPerProduction) {
     timings[10'000] = {
         {"production", 7.5}, {"wide", 9}, {"wider", 7.5}, {"natural", 22.5}, {"floor", 6}};
     EXPECT_EQ(Tables(Loops(), timings),
+              "Some Processor\n"
               "nanoseconds per path, fastest of 30 interleaved repetitions; production runs wider\n"
               "    paths production       wide      wider    natural      floor | per floor:      "
               "wide     wider | natural/production\n"

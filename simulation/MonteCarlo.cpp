@@ -20,6 +20,18 @@ double DrawStandardNormal(Generator& generator) {
 double DrawStandardNormal() { return DrawStandardNormal(programGenerator); }
 Generator ProgramGenerator() { return programGenerator; }
 
+namespace {
+
+ProcessorVendor ThisVendor() {
+#ifdef PRICER_X86_KERNELS
+    return ThisProcessor().vendor;
+#else
+    return ProcessorVendor::kOther;  // no kernel to choose by it
+#endif
+}
+
+}  // namespace
+
 std::span<const PathKernel* const> RunnableKernels() {
     // Narrowest first: each kernel needs what the one before it needs, and more.
     static constexpr std::array kBuilt = {
@@ -35,6 +47,21 @@ std::span<const PathKernel* const> RunnableKernels() {
     static const auto runnable = std::find_if_not(
         kBuilt.begin(), kBuilt.end(), [](const PathKernel* kernel) { return kernel->runnable(); });
     return {kBuilt.begin(), runnable};
+}
+
+const PathKernel& ProductionKernel(std::span<const PathKernel* const> runnable,
+                                   ProcessorVendor vendor) {
+#ifdef PRICER_X86_KERNELS
+    if (runnable.back() == &kAvx512Kernel && vendor != ProcessorVendor::kAmd) {
+        return *runnable[runnable.size() - 2];
+    }
+#endif
+    return *runnable.back();
+}
+
+const PathKernel& ProductionKernel() {
+    static const PathKernel& production = ProductionKernel(RunnableKernels(), ThisVendor());
+    return production;
 }
 
 double PriceWithKernel(const PathKernel& kernel, Generator& generator, const PayOff& payOff,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "MonteCarlo.h"
 #include "NaturalPricer.h"
@@ -83,16 +84,49 @@ TEST(MatchesTheNaturalLoop, WhenCallsWithoutAGeneratorFollowOneAnother) {
     EXPECT_EQ(ProgramGenerator().state, natural.state);
 }
 
-// Every kernel gives the same bits, so only this sees production take a narrower one than it may.
-TEST(PriceByMonteCarlo, TakesTheWidestKernelThisProcessorRuns) {
-    EXPECT_EQ(&ProductionKernel(), RunnableKernels().back());
-#if defined(PRICER_X86_KERNELS) && defined(__GNUC__)  // GCC's runtime, which clang-cl has not
-    const PathKernel* const widest = __builtin_cpu_supports("avx512f") ? &kAvx512Kernel
-                                     : __builtin_cpu_supports("avx2")  ? &kAvx2Kernel
-                                                                       : &kTwoLaneKernel;
-    EXPECT_STREQ(RunnableKernels().back()->name, widest->name);
-#endif
+// Every kernel gives the same bits, so only these see production take another than the fastest.
+struct ProductionCase {
+    std::vector<const PathKernel*> runnable;
+    ProcessorVendor vendor;
+    const PathKernel* production;
+};
+
+class ProductionKernelOf : public testing::TestWithParam<ProductionCase> {};
+
+TEST_P(ProductionKernelOf, IsTheWidestButAvx512OnlyOnAmdsProcessors) {
+    const ProductionCase& row = GetParam();
+    EXPECT_STREQ(ProductionKernel(row.runnable, row.vendor).name, row.production->name);
 }
+
+#ifdef PRICER_X86_KERNELS
+const std::vector<const PathKernel*> kUpToAvx2 = {&kPortableKernel, &kTwoLaneKernel, &kAvx2Kernel};
+const std::vector<const PathKernel*> kUpToAvx512 = {&kPortableKernel, &kTwoLaneKernel, &kAvx2Kernel,
+                                                    &kAvx512Kernel};
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProductionKernelOf,
+    testing::Values(ProductionCase{kUpToAvx512, ProcessorVendor::kAmd, &kAvx512Kernel},
+                    ProductionCase{kUpToAvx512, ProcessorVendor::kIntel, &kAvx2Kernel},
+                    ProductionCase{kUpToAvx512, ProcessorVendor::kOther, &kAvx2Kernel},
+                    ProductionCase{kUpToAvx2, ProcessorVendor::kAmd, &kAvx2Kernel},
+                    ProductionCase{{&kPortableKernel, &kTwoLaneKernel},
+                                   ProcessorVendor::kIntel,
+                                   &kTwoLaneKernel},
+                    ProductionCase{{&kPortableKernel}, ProcessorVendor::kAmd, &kPortableKernel}));
+#else
+INSTANTIATE_TEST_SUITE_P(Table, ProductionKernelOf,
+                         testing::Values(ProductionCase{
+                             {&kPortableKernel}, ProcessorVendor::kOther, &kPortableKernel}));
+#endif
+
+#if defined(PRICER_X86_KERNELS) && defined(__GNUC__)  // GCC's runtime, which clang-cl has not
+TEST(PriceByMonteCarlo, TakesTheKernelThatTheProcessorsMakerAndFeaturesCallFor) {
+    const bool amd = __builtin_cpu_is("amd") != 0;
+    const PathKernel* const expected = amd && __builtin_cpu_supports("avx512f") ? &kAvx512Kernel
+                                       : __builtin_cpu_supports("avx2")         ? &kAvx2Kernel
+                                                                                : &kTwoLaneKernel;
+    EXPECT_STREQ(ProductionKernel().name, expected->name);
+}
+#endif
 
 #if defined(PRICER_X86_KERNELS) && defined(__GNUC__)
 // GCC's runtime reads the same bits its own way, the operating system's saved registers included.

@@ -12,6 +12,7 @@
 
 #include "MonteCarlo.h"
 #include "PayOff.h"
+#include "Processor.h"
 #include "Random.h"
 
 // Large enough to amortise a block's passes, small enough for its arrays to stay in L1.
@@ -64,8 +65,14 @@ extern const PathKernel kPortableKernel, kTwoLaneKernel, kAvx2Kernel, kAvx512Ker
 // The kernels this processor can run, the portable one first and the widest last.
 [[nodiscard]] std::span<const PathKernel* const> RunnableKernels();
 
-// The one PriceByMonteCarlo takes, the widest.
-[[nodiscard]] inline const PathKernel& ProductionKernel() { return *RunnableKernels().back(); }
+// Of the kernels runnable on a processor of this maker (narrowest first), the fastest measured:
+// the widest, but AVX-512 only on AMD's processors. Elsewhere 512-bit vectors slow the scalar
+// log and exp that follow them, and a processor nobody has measured is taken for such a one
+// (docs/speed.md). No choice changes a price.
+[[nodiscard]] const PathKernel& ProductionKernel(std::span<const PathKernel* const> runnable,
+                                                 ProcessorVendor vendor);
+// The one PriceByMonteCarlo takes on this processor.
+[[nodiscard]] const PathKernel& ProductionKernel();
 
 // PriceByMonteCarlo with a given kernel, so that tests and benchmarks can hold each to the result.
 [[nodiscard]] double PriceWithKernel(const PathKernel& kernel, Generator& generator,

@@ -90,6 +90,27 @@ ProcessorFeatures Read() {
 
 }  // namespace
 
+std::string ProcessorName() {
+    constexpr std::uint32_t kFirstNameLeaf = 0x8000'0002;
+    constexpr std::uint32_t kLastNameLeaf = 0x8000'0004;
+    if (Cpuid(0x8000'0000).eax < kLastNameLeaf) {
+        return {};
+    }
+    std::string name;
+    for (std::uint32_t leaf = kFirstNameLeaf; leaf <= kLastNameLeaf; ++leaf) {
+        const Registers part = Cpuid(leaf);
+        for (const std::uint32_t word : {part.eax, part.ebx, part.ecx, part.edx}) {
+            std::array<char, 4> chars{};
+            std::memcpy(chars.data(), &word, chars.size());
+            name.append(chars.data(), chars.size());
+        }
+    }
+    // Padded with NULs, and by some makers with blanks in front.
+    name.erase(name.find_last_not_of(std::string_view("\0 ", 2)) + 1);
+    name.erase(0, name.find_first_not_of(' '));
+    return name;
+}
+
 const ProcessorFeatures& ThisProcessor() {
     static const ProcessorFeatures features = Read();
     return features;
