@@ -12,9 +12,24 @@ inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 // rootVariance) for a whole group), so that the divider works under exp, and this group's
 // pay-offs. Each path gets exactly the operations of drawing it alone.
 //
-// Draw::All(generator, n, x, s) draws n pairs. Where Draw::kAhead, a Draw also draws the next
-// block's pairs one Round() of attempts per group, in the shadow of exp, and the rest after the
-// last group: a pass that nothing overlapped otherwise.
+// Draw goes a round of attempts at a time: Draw(state, n, x, s) starts drawing n pairs from a
+// generator's state, Round() makes the next round if they are not Done(), and End() is the state
+// after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs one
+// Round() per group, in the shadow of exp, and the rest after the last group: a pass that nothing
+// overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
+template <class Draw>
+inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
+    if constexpr (requires { Draw::All; }) {
+        Draw::All(generator, n, x, s);
+    } else {
+        Draw draw(generator.state, n, x, s);
+        while (!draw.Done()) {
+            draw.Round();
+        }
+        generator.state = draw.End();
+    }
+}
+
 template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents>
 inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
                          const Pricing& pricing, Block& block, double runningSum) {
@@ -24,7 +39,7 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
     const PayOff& payOff = pricing.payOff;
     Pairs& pairs = block.pairs[block.current];
     if (!block.drawn) {
-        Draw::All(generator, n, pairs.x.data(), pairs.s.data());
+        DrawAll<Draw>(generator, n, pairs.x.data(), pairs.s.data());
     }
     const std::size_t fast =
         kSplit(n, pairs.s.data(), block.fastLogPaths.data(), block.slowLogPaths.data());
@@ -95,7 +110,7 @@ inline void PathByPathExponents(const double* __restrict x, const double* __rest
     }
 }
 
-// A draw of each block as it comes, for the kernels whose draw nothing could hide.
+// A draw of whole blocks, each as it comes.
 template <auto kDraw>
 struct DrawInPlace {
     static constexpr bool kAhead = false;
@@ -134,6 +149,6 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 
 // Their exponents go four paths a group, two vectors' worth: with one, each group's bookkeeping and
 // the wait on the divider cost a tenth of the kernel's time.
-template <auto kDraw>
+template <auto kDraw, auto kGroupExponents = PathByPathExponents<4>>
 inline constexpr auto kWalkingAddPayOffs =
-    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, PathByPathExponents<4>>;
+    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, kGroupExponents>;

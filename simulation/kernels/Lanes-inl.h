@@ -61,14 +61,6 @@ class LanesDraw {
     LanesDraw(std::uint32_t state, std::size_t n, double* x, double* s)
         : state_(state), end_(state), n_(n), x_(x), s_(s) {}
 
-    static void All(Generator& generator, std::size_t n, double* x, double* s) {
-        LanesDraw draw(generator.state, n, x, s);
-        while (!draw.Done()) {
-            draw.Round();
-        }
-        generator.state = draw.End();
-    }
-
     [[nodiscard]] bool Done() const { return count_ == n_; }
     // The state after the attempt that accepted the n-th pair, once done.
     [[nodiscard]] std::uint32_t End() const { return end_; }
