@@ -5,6 +5,11 @@
 // rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
+// Adds nothing, for a pricing that keeps no sums.
+struct NoSums {
+    void Add(double /*payOff*/) const {}
+};
+
 // A block in passes: kDraw(generator, n, x, s) draws the accepted pairs; kSplit(n, s, fast, slow)
 // lists the paths whose radius is below kLogSlowFrom and those from it, each in order, and returns
 // how many are below. Each path gets exactly the operations of drawing it alone. The next kGroup
@@ -12,7 +17,7 @@ inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 // divider works under exp.
 template <std::size_t kGroup, auto kDraw, auto kSplit>
 inline double AddPayOffs(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum) {
+                         double runningSum, PayOffSums* sums) {
     const double rootVariance = pricing.rootVariance;  // else reloaded: it might alias the block
     kDraw(generator, n, block.x.data(), block.s.data());
     const std::size_t fast =
@@ -33,12 +38,24 @@ inline double AddPayOffs(Generator& generator, std::size_t n, const Pricing& pri
         }
     };
     exponents(0);
-    for (std::size_t first = 0; first < n; first += kGroup) {
-        exponents(first + kGroup);
-        for (std::size_t i = first, last = end(first); i < last; ++i) {
-            runningSum = runningSum +
-                         pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));
+    // Sums or none chosen once a block, not tested a path; a copy, so that Evaluate's calls cannot
+    // touch them and they stay in registers.
+    const auto addEach = [&](auto summed) {
+        for (std::size_t first = 0; first < n; first += kGroup) {
+            exponents(first + kGroup);
+            for (std::size_t i = first, last = end(first); i < last; ++i) {
+                const double payOff =
+                    pricing.payOff.Evaluate(pricing.movedSpot * std::exp(block.exponent[i]));
+                runningSum = runningSum + payOff;
+                summed.Add(payOff);
+            }
         }
+        return summed;
+    };
+    if (sums == nullptr) {
+        addEach(NoSums{});
+    } else {
+        *sums = addEach(*sums);
     }
     return runningSum;
 }

@@ -43,9 +43,10 @@ struct PathKernel {
     bool (*runnable)();
     // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal(generator))
     // of the next n paths (1 to kBlockSize), added in path order, leaving the generator just after
-    // the attempt that accepted the last path's pair.
+    // the attempt that accepted the last path's pair. Each pay-off also goes to `sums`, if not
+    // null, in path order.
     double (*addPayOffs)(Generator& generator, std::size_t n, const Pricing& pricing, Block& block,
-                         double runningSum);
+                         double runningSum, PayOffSums* sums);
 };
 
 // Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).
