@@ -161,7 +161,6 @@ ErrorCase Typical(std::size_t columns, std::string_view written) {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const std::string kFull = "  (standard error 0.5: true price within 0.98 at 95 %)";
-const std::string kRepeat = "  (the paths repeat after 1686525938: no standard error)";
 
 // Shortened as the progress line is, within the columns that the price leaves. Nothing for under
 // two paths, or a price or error that is not finite. The standard error of no volatility is 0.
@@ -169,9 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, BesideThePrice,
     testing::Values(
         Typical(80, kFull), Typical(0, kFull), Typical(75, kFull),
-        Typical(74, "  (standard error 0.5)"), Typical(43, "  (standard error 0.5)"),
-        Typical(42, "  (error 0.5)"), Typical(34, "  (error 0.5)"), Typical(33, ""),
-        Typical(20, ""),
+        Typical(74, "  (standard error 0.5)"), Typical(42, "  (error 0.5)"), Typical(33, ""),
         ErrorCase{"Discounted", 10.5216, Spread(4, 1.0, 0.5), 80, 20,
                   "  (standard error 0.25: true price within 0.49 at 95 %)"},
         ErrorCase{"NoVolatility", 2.51556, Spread(1000, 0.0), 80, 21,
@@ -179,16 +176,13 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoPaths", kNaN, Spread(0, 1.0), 80, 16, ""},
         ErrorCase{"OnePath", 10.5216, Spread(1, 1.0), 80, 20, ""},
         ErrorCase{"PriceNotANumber", kNaN, Spread(4, 1.0), 80, 16, ""},
-        ErrorCase{"PriceInfinite", kInfinity, Spread(4, 1.0), 80, 16, ""},
         ErrorCase{"ErrorInfinite", 1e300, Spread(4, kInfinity), 80, 18, ""},
-        ErrorCase{"ErrorNotANumber", 10.5216, Spread(4, kNaN), 80, 20, ""},
         ErrorCase{"WholePeriod", 10.5183, Spread(kPathsPerPeriod, kPathsPerPeriod / 4.0), 80, 20,
                   kFull},
         ErrorCase{"PastThePeriod", 10.5183, Spread(kPathsPerPeriod + 1, kPathsPerPeriod / 4.0), 80,
-                  20, kRepeat},
+                  20, "  (the paths repeat after 1686525938: no standard error)"},
         ErrorCase{"PastThePeriodIn40Columns", 10.5183,
-                  Spread(kPathsPerPeriod + 1, kPathsPerPeriod / 4.0), 40, 20, "  (paths repeat)"},
-        ErrorCase{"PastThePeriodNotANumber", kNaN, Spread(4294967295, 1.0), 80, 16, ""}),
+                  Spread(kPathsPerPeriod + 1, kPathsPerPeriod / 4.0), 40, 20, "  (paths repeat)"}),
     testing::PrintToStringParamName());
 
 }  // namespace
