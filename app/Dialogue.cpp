@@ -3,8 +3,15 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <sstream>
 
-void RunDialogue(std::istream& in, std::ostream& out, Pricer price, PricingProgress* progress) {
+namespace {
+
+constexpr const char* kResultText = "the price is ";
+
+}  // namespace
+
+void RunDialogue(std::istream& in, std::ostream& out, Pricer price, PricingWatcher* watcher) {
     // Zero-initialised: a read that finds the stream already failed stores nothing.
     double expiry = 0.0;
     double strike = 0.0;
@@ -40,8 +47,17 @@ void RunDialogue(std::istream& in, std::ostream& out, Pricer price, PricingProgr
 
     // Priced before "the price is " is written: where the console shows each write at once, a
     // progress line would draw over it.
-    const double value = price(*payOff, expiry, spot, vol, r, numberOfPaths, progress);
-    out << "the price is " << value;
+    const double value = price(*payOff, expiry, spot, vol, r, numberOfPaths, watcher);
+    out << kResultText << value;
+    if (watcher != nullptr) {
+        // The price reaches the screen before what the watcher adds beside it, at the line's
+        // width as `out` wrote it: a stream keeps no count of its columns.
+        out.flush();
+        std::ostringstream line;
+        line.copyfmt(out);
+        line << kResultText << value;
+        watcher->PriceWritten(line.str().size());
+    }
 
     // Keeps the price on screen until the user answers; a tied input stream flushes it first.
     double closingEntry = 0.0;

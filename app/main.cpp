@@ -45,7 +45,8 @@ __declspec(dllimport) int __stdcall GetConsoleScreenBufferInfo(void* console,
 
 namespace {
 
-// Progress is for a person watching; a pipe, a file or a log gets none.
+// Progress and the price's standard error are for a person watching; a pipe, a file or a log gets
+// neither.
 bool StandardErrorIsATerminal() {
 #ifdef _WIN32
     return _isatty(_fileno(stderr)) != 0;

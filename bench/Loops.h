@@ -21,10 +21,11 @@ struct TimedLoop {
     std::function<double(std::uint32_t paths)> price;
 };
 
-// The loops in the table's order; each kernel is also given its ratio to the floor, and the
-// natural loop its ratio to production.
+// The loops in the table's order; production, told its progress or not, and each kernel are also
+// given their ratio to the floor, and the natural loop its ratio to production.
 struct LoopSet {
     TimedLoop production;
+    TimedLoop summed;                // production told its progress, as on a terminal: it sums too
     std::vector<TimedLoop> kernels;  // those this processor runs
     TimedLoop natural;
     TimedLoop floor;
@@ -32,6 +33,8 @@ struct LoopSet {
     std::string processor;       // the model timed
 
     [[nodiscard]] std::vector<const TimedLoop*> All() const;
+    // Those given their ratio to the floor.
+    [[nodiscard]] std::vector<const TimedLoop*> PerFloor() const;
 };
 
 // This build's loops, the floor's paths already drawn so that no timing includes the drawing.

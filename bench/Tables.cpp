@@ -49,9 +49,10 @@ std::string Tables(const LoopSet& loops, const Timings& timings) {
     for (const TimedLoop* loop : all) {
         out << ' ' << std::setw(10) << loop->name;
     }
+    const std::vector<const TimedLoop*> perFloor = loops.PerFloor();
     out << " | per floor:";
-    for (const TimedLoop& kernel : loops.kernels) {
-        out << ' ' << std::setw(9) << kernel.name;
+    for (const TimedLoop* loop : perFloor) {
+        out << ' ' << std::setw(10) << loop->name;
     }
     out << " | natural/production\n" << std::fixed << std::setprecision(2);
     for (const auto& [paths, row] : timings) {
@@ -61,8 +62,8 @@ std::string Tables(const LoopSet& loops, const Timings& timings) {
             out << ' ' << std::setw(10) << nanos(*loop);
         }
         out << " | " << std::setw(10) << "";
-        for (const TimedLoop& kernel : loops.kernels) {
-            out << ' ' << std::setw(9) << nanos(kernel) / nanos(loops.floor);
+        for (const TimedLoop* loop : perFloor) {
+            out << ' ' << std::setw(10) << nanos(*loop) / nanos(loops.floor);
         }
         out << " | " << std::setw(18) << nanos(loops.natural) / nanos(loops.production) << '\n';
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "kernels/Kernel.h"
 
@@ -31,6 +32,17 @@ ProcessorVendor ThisVendor() {
 }
 
 }  // namespace
+
+double StandardError(const PayOffSums& sums) {
+    if (sums.paths < 2) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    const auto n = static_cast<double>(sums.paths);
+    // The squares' sum about the mean; rounding may take it below 0 where the pay-offs barely
+    // differ. A NaN stays one.
+    const double squares = sums.shiftedSquares - sums.shifted * (sums.shifted / n);
+    return sums.discount * std::sqrt((squares < 0.0 ? 0.0 : squares) / (n - 1.0)) / std::sqrt(n);
+}
 
 std::span<const PathKernel* const> RunnableKernels() {
     // Narrowest first: each kernel needs what the one before it needs, and more.
@@ -70,6 +82,7 @@ double PriceWithKernel(const PathKernel& kernel, Generator& generator, const Pay
     const double variance = vol * vol * expiry;
     const double rootVariance = std::sqrt(variance);
     const double movedSpot = spot * std::exp(r * expiry + -0.5 * variance);
+    const double discount = std::exp(-r * expiry);
     double runningSum = 0.0;
 
     if (progress != nullptr) {
@@ -77,17 +90,35 @@ double PriceWithKernel(const PathKernel& kernel, Generator& generator, const Pay
     }
     const Pricing pricing{payOff, rootVariance, movedSpot};
     Block block;
+    PayOffSums sums{.paths = numberOfPaths, .discount = discount};
+    PayOffSums* const summed = progress != nullptr ? &sums : nullptr;
+    // Summing, the first path goes alone: its pay-off, the running sum so far, is the reference
+    // that the others are taken less. The blocks after it end where they would have.
+    const auto pathsFrom = [&](std::uint32_t done) {
+        const bool alone = summed != nullptr && done == 0;
+        return std::min<std::size_t>(alone ? 1 : kBlockSize - done % kBlockSize,
+                                     numberOfPaths - done);
+    };
     for (std::uint32_t done = 0; done < numberOfPaths;) {
-        const std::size_t n = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
+        const std::size_t n = pathsFrom(done);
+        const bool alone = summed != nullptr && done == 0;
         done += static_cast<std::uint32_t>(n);
-        const std::size_t nextN = std::min<std::size_t>(kBlockSize, numberOfPaths - done);
-        runningSum = kernel.addPayOffs(generator, n, nextN, pricing, block, runningSum);
+        const std::size_t nextN = pathsFrom(done);
+        runningSum = kernel.addPayOffs(generator, n, nextN, pricing, block, runningSum,
+                                       alone ? nullptr : summed);
+        if (alone) {
+            sums.reference = runningSum;
+        }
         if (progress != nullptr && (done % kPathsPerProgress == 0 || done == numberOfPaths)) {
             progress->PathsDone(done, numberOfPaths);
         }
     }
 
-    return runningSum / static_cast<double>(numberOfPaths) * std::exp(-r * expiry);
+    const double price = runningSum / static_cast<double>(numberOfPaths) * discount;
+    if (progress != nullptr) {
+        progress->Priced(price, sums);
+    }
+    return price;
 }
 
 double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol, double r,

@@ -17,9 +17,32 @@
 // A copy of the program's generator, for tests to follow its sequence.
 [[nodiscard]] Generator ProgramGenerator();
 
+// A pricing's pay-offs summed for their spread in one pass, each taken less the first path's: where
+// the spread is small beside the mean, deep in the money at a low vol, squares of the pay-offs
+// themselves would lose its digits to the mean's. Kept apart from the price's running sum.
+struct PayOffSums {
+    std::uint32_t paths = 0;
+    double discount = 0.0;        // exp(-r * expiry), as the price is discounted
+    double reference = 0.0;       // the first path's pay-off
+    double shifted = 0.0;         // the sum of each pay-off less the reference,
+    double shiftedSquares = 0.0;  // and of its square
+
+    void Add(double payOff) {
+        const double shift = payOff - reference;
+        shifted = shifted + shift;
+        shiftedSquares = shiftedSquares + shift * shift;
+    }
+};
+
+// The price's standard error: discount * the pay-offs' sample standard deviation / sqrt(paths); NaN
+// for fewer than two paths. Past kPathsPerPeriod the paths repeat, and it flatters the price.
+[[nodiscard]] double StandardError(const PayOffSums& sums);
+
 // Told how far a pricing has come, so that a front end can show a long run's progress: once with
 // none done before the first path, after every kPathsPerProgress paths, and once with all done at
 // the end (for 0 paths, the first call is also the last). Seldom enough for a clock to be read.
+// Then told the price and its pay-offs' sums, which the pricer keeps only for a pricing told its
+// progress.
 class PricingProgress {
   public:
     PricingProgress() = default;
@@ -28,6 +51,7 @@ class PricingProgress {
     virtual ~PricingProgress() = default;
 
     virtual void PathsDone(std::uint32_t done, std::uint32_t total) = 0;
+    virtual void Priced(double /*price*/, const PayOffSums& /*sums*/) {}
 };
 
 inline constexpr std::uint32_t kPathsPerProgress = 1u << 16;
@@ -41,7 +65,8 @@ inline constexpr std::uint32_t kPathsPerProgress = 1u << 16;
 //         thisSpot = movedSpot * exp(rootVariance * DrawStandardNormal())
 //         runningSum = runningSum + payOff.Evaluate(thisSpot)
 //     return runningSum / numberOfPaths * exp(-r * expiry)
-// with `progress`, if not null, told how far it has come. No input is checked: 0 paths gives NaN.
+// with `progress`, if not null, told how far it has come and then the pay-offs' sums. No input is
+// checked: 0 paths gives NaN.
 // From a given generator: PriceWithKernel(ProductionKernel(), generator, ...) (kernels/Kernel.h).
 [[nodiscard]] double PriceByMonteCarlo(const PayOff& payOff, double expiry, double spot, double vol,
                                        double r, std::uint32_t numberOfPaths,

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,8 +38,8 @@ std::vector<Option> Grid() {
     return grid;
 }
 
-double Simulate(const Option& o) {
-    return PriceOfAFreshRun(*MakePayOff(o.isCall, o.strike), o.expiry, o.spot, o.vol, o.r, kPaths);
+KeepsSums::Told Simulate(const Option& o, std::uint32_t paths = kPaths) {
+    return SumsOfAFreshRun(*MakePayOff(o.isCall, o.strike), o.expiry, o.spot, o.vol, o.r, paths);
 }
 
 std::string Describe(const Option& o) {
@@ -45,14 +47,66 @@ std::string Describe(const Option& o) {
            " vol " + std::to_string(o.vol) + " strike " + std::to_string(o.strike);
 }
 
+// The price, and its standard error as the terminal shows it, each within four of its own spreads.
 TEST(Accuracy, ConvergesToTheClosedFormWithinFourStandardErrors) {
     for (const Option& o : Grid()) {
-        const double error = Simulate(o) - black_scholes::Price(o);
+        const KeepsSums::Told run = Simulate(o);
+        const double error = run.price - black_scholes::Price(o);
         const double standardError = black_scholes::StandardError(o, kPaths);
         EXPECT_LE(std::abs(error), kErrorsAllowed * standardError)
             << Describe(o) << ": " << error / standardError << " standard errors off";
+        const double errorsError = StandardError(run.sums) - standardError;
+        const double spread = black_scholes::StandardErrorsSpread(o, kPaths);
+        EXPECT_LE(std::abs(errorsError), kErrorsAllowed * spread)
+            << Describe(o) << ": its standard error " << errorsError / spread << " spreads off";
     }
 }
+
+struct ErrorCase {
+    const char* name;
+    Option option;
+    std::uint32_t paths;
+    double standardError;  // NaN where there is none
+    double within;
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class StandardErrorOfARun : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(StandardErrorOfARun, IsTheClosedFormsOrNone) {
+    const ErrorCase& c = GetParam();
+    const double estimated = StandardError(Simulate(c.option, c.paths).sums);
+    if (std::isnan(c.standardError)) {
+        EXPECT_TRUE(std::isnan(estimated)) << estimated;
+    } else {
+        EXPECT_NEAR(estimated, c.standardError, c.within);
+    }
+}
+
+// Deep in the money the call pays S_T - strike on every path, so its deviation is the terminal
+// price's: forward * sqrt(exp(variance) - 1), or the spot's discounted. Here the pay-offs' mean is
+// 10^7 times their deviation: squares of the pay-offs themselves would leave nothing of it, and
+// their sample deviation, being normal's, strays by 1 / sqrt(2 n) of it.
+ErrorCase DeepInTheMoneyAtLowVol() {
+    const Option o{true, 0.25, 100, 195, 1e-7, 0.05};
+    const double standardError =
+        o.spot * std::sqrt(std::expm1(o.vol * o.vol * o.expiry)) / std::sqrt(kPaths);
+    return {"DeepInTheMoneyAtLowVol", o, kPaths, standardError,
+            kErrorsAllowed * standardError / std::sqrt(2.0 * kPaths)};
+}
+
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+// Without volatility every path pays alike: the standard error is exactly 0.
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StandardErrorOfARun,
+    testing::Values(DeepInTheMoneyAtLowVol(),
+                    ErrorCase{"NoPaths", {true, 0.25, 200, 195, 0.3, 0.05}, 0, kNone, 0},
+                    ErrorCase{"OnePath", {true, 0.25, 200, 195, 0.3, 0.05}, 1, kNone, 0},
+                    ErrorCase{"NoVolTwoPaths", {true, 0.25, 190, 195, 0.0, 0.05}, 2, 0, 0},
+                    ErrorCase{"NoVolPut", {false, 0.25, 200, 195, 0.0, 0.05}, 1000, 0, 0}),
+    testing::PrintToStringParamName());
 
 // The tolerance is only worth something if the faults a pricer is likely to have fall outside it.
 // Each fault's price is known in closed form; somewhere in the grid it must stand so far from the

@@ -145,6 +145,8 @@ std::string LineShown(std::string_view written) {
     return line;
 }
 
+// Progress, blanked out, and then beside the price its standard error, which the price's line and
+// it leave the last column free.
 TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
     if (!CanGive(Sink::Terminal)) {
         GTEST_SKIP() << "the harness has no pseudo-terminal to give on this platform";
@@ -153,7 +155,7 @@ TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
         GTEST_SKIP() << "the program runs under another tool, at a speed this test cannot know";
     }
     const std::string paths = std::to_string(PathsForTwoSeconds());
-    constexpr unsigned short kColumns = 30;  // narrower than the whole line
+    constexpr unsigned short kColumns = 45;  // narrower than the whole line
     Program watched(PRICER_PROGRAM, Sink::Pipe, Sink::Terminal, kColumns);
     Program piped(PRICER_PROGRAM, Sink::Pipe, Sink::Pipe);
     for (Program* program : {&watched, &piped}) {
@@ -165,11 +167,32 @@ TEST(Console, ShowsProgressOnlyOnATerminalAndLeavesItsLineBlank) {
     EXPECT_TRUE(piped.Output().starts_with(AsWritten(DialogueText(""))));
     EXPECT_EQ(watched.Output(), piped.Output());
     EXPECT_EQ(piped.Errors(), "");
-    EXPECT_NE(watched.Errors().find(" %, "), std::string::npos) << watched.Errors();
-    const std::string shown = LineShown(watched.Errors());
+    const std::string& errors = watched.Errors();
+    EXPECT_NE(errors.find(" %, "), std::string::npos) << errors;
+    const std::size_t blanked = errors.rfind('\r') + 1;  // the cursor back at the line's start
+    const std::string shown = LineShown(errors.substr(0, blanked));
     EXPECT_LT(shown.size(), kColumns) << "reached the last column, and wrapped";
     EXPECT_EQ(shown.find_first_not_of(' '), std::string::npos);
-    EXPECT_TRUE(watched.Errors().ends_with('\r')) << "the cursor back at the line's start";
+    const std::string error = errors.substr(blanked);
+    EXPECT_TRUE(error.starts_with("  (") && error.find("error 0.") != std::string::npos &&
+                error.ends_with(')'))
+        << errors;
+    const std::size_t priceLine = piped.Output().size() - AsWritten(kAllPrompts).size();
+    EXPECT_LT(priceLine + error.size(), kColumns) << "reached the last column, and wrapped";
+}
+
+TEST(Console, ShowsTheStandardErrorBesideThePriceOnlyOnATerminal) {
+    if (!CanGive(Sink::Terminal)) {
+        GTEST_SKIP() << "the harness has no pseudo-terminal to give on this platform";
+    }
+    Program watched(PRICER_PROGRAM, Sink::Pipe, Sink::Terminal, 80);
+    watched.Write("0.25 200 195 0.30 0.05 1000 0\n");
+    ASSERT_TRUE(watched.WaitsForInput(std::chrono::seconds(30)))
+        << "ended without the closing entry";
+    EXPECT_EQ(watched.Output(), kTypicalCall);
+    EXPECT_EQ(watched.Errors(), "  (standard error 0.536: true price within 1.05 at 95 %)");
+    watched.Write("1\n");
+    EXPECT_EQ(watched.WaitForExit(std::chrono::seconds(30)), 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <sstream>
@@ -45,9 +46,22 @@ void PrintTo(const EntryCase& c, std::ostream* out) {
                 .With("Choice", *c.choice != '\0' ? c.choice : "Nothing");
 }
 
-class Unwatched final : public PricingProgress {
+// Keeps what the dialogue had written when it said that the price was, and where its line ends.
+class Watcher final : public PricingWatcher {
   public:
+    explicit Watcher(const std::ostringstream& out) : out_(out) {}
+
     void PathsDone(std::uint32_t /*done*/, std::uint32_t /*total*/) override {}
+    void PriceWritten(std::size_t column) override {
+        written = out_.str();
+        priceEndsAt = column;
+    }
+
+    std::string written;
+    std::size_t priceEndsAt = 0;
+
+  private:
+    const std::ostringstream& out_;
 };
 
 class DialogueEntries : public testing::TestWithParam<EntryCase> {};
@@ -56,16 +70,18 @@ TEST_P(DialogueEntries, ReachThePricerAsRead) {
     const EntryCase c = GetParam();
     std::istringstream in(std::string("0.25 200 195 0.30 0.05 ") + c.paths + " " + c.choice);
     std::ostringstream out;
-    Unwatched progress;
+    Watcher watcher(out);
     given = {};
 
-    RunDialogue(in, out, Record, &progress);
+    RunDialogue(in, out, Record, &watcher);
 
     EXPECT_EQ(given.numberOfPaths, c.numberOfPaths);
     EXPECT_EQ(given.paidAt199And201, (c.isCall ? std::array{0.0, 1.0} : std::array{1.0, 0.0}));
     EXPECT_EQ(given.expirySpotVolR, (std::array{0.25, 195.0, 0.30, 0.05}));
-    EXPECT_EQ(given.progress, &progress);
+    EXPECT_EQ(given.progress, &watcher);
     EXPECT_EQ(out.str(), DialogueText("2.5"));
+    EXPECT_EQ(watcher.written, out.str()) << "told before the price was written, or after more";
+    EXPECT_EQ(watcher.priceEndsAt, std::string("the price is 2.5").size());
 }
 
 // A count too large for 32 bits reads as the largest one and fails the read, and with it the

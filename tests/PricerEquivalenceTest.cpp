@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@
 #include "kernels/Processor.h"
 #include "support/AllocationCounter.h"
 #include "support/CaseNames.h"
+#include "support/FreshRun.h"
 #include "support/PayOffs.h"
 
 namespace {
@@ -27,20 +29,37 @@ using Case = std::tuple<const PathKernel*, bool, double, double, std::uint32_t>;
 
 class MatchesTheNaturalLoop : public testing::TestWithParam<Case> {};
 
+std::array<std::uint64_t, 5> Bits(const PayOffSums& sums) {
+    return {sums.paths, std::bit_cast<std::uint64_t>(sums.discount),
+            std::bit_cast<std::uint64_t>(sums.reference),
+            std::bit_cast<std::uint64_t>(sums.shifted),
+            std::bit_cast<std::uint64_t>(sums.shiftedSquares)};
+}
+
+// Summing too, for a front end told the progress, which splits the first block in two.
 TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
     const auto [kernel, isCall, vol, expiry, paths] = GetParam();
     const auto payOff = MakePayOff(isCall, 200);
 
     Generator naturalGenerator;
+    PayOffSums naturalSums;
     const double natural =
-        PriceByNaturalLoop(naturalGenerator, *payOff, expiry, 195, vol, 0.05, paths);
-    Generator generator;
-    const double production =
-        PriceWithKernel(*kernel, generator, *payOff, expiry, 195, vol, 0.05, paths);
+        PriceByNaturalLoop(naturalGenerator, *payOff, expiry, 195, vol, 0.05, paths, naturalSums);
+    for (const bool summing : {false, true}) {
+        Generator generator;
+        KeepsSums kept;
+        const double production = PriceWithKernel(*kernel, generator, *payOff, expiry, 195, vol,
+                                                  0.05, paths, summing ? &kept : nullptr);
 
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
-        << production << " against " << natural;
-    EXPECT_EQ(generator.state, naturalGenerator.state);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(production), std::bit_cast<std::uint64_t>(natural))
+            << production << " against " << natural << (summing ? ", summing" : "");
+        EXPECT_EQ(generator.state, naturalGenerator.state) << (summing ? "summing" : "");
+        if (summing) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(kept.told.price),
+                      std::bit_cast<std::uint64_t>(natural));
+            EXPECT_EQ(Bits(kept.told.sums), Bits(naturalSums));
+        }
+    }
 }
 
 std::string GridCaseName(const testing::TestParamInfo<Case>& info) {

@@ -3,13 +3,16 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "MonteCarlo.h"
 #include "ProgressLine.h"
+#include "Random.h"
 
 namespace {
 
@@ -109,6 +112,77 @@ INSTANTIATE_TEST_SUITE_P(
                  {1500ms, 750'000'000,
                   Drawn("750000000 of 1000000000 paths, 75 %, about 1 s left", 5), 80},
                  {1600ms, 1'000'000'000, Blanked(19), 20}}}),
+    testing::PrintToStringParamName());
+
+struct ErrorCase {
+    std::string name;
+    double price;
+    PayOffSums sums;
+    std::size_t columns;
+    std::size_t priceEndsAt;
+    std::string written;
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class BesideThePrice : public testing::TestWithParam<ErrorCase> {};
+
+TEST_P(BesideThePrice, WritesWhatATerminalShouldShow) {
+    const ErrorCase& c = GetParam();
+    std::ostringstream written;
+    ProgressLine line(written, Clock::now, [&c] { return c.columns; });
+    line.Priced(c.price, c.sums);
+    line.PriceWritten(c.priceEndsAt);
+    EXPECT_EQ(written.str(), c.written);
+}
+
+TEST(BesideThePrice, NothingWhereThePricerToldNoSums) {
+    std::ostringstream written;
+    ProgressLine line(written, Clock::now, [] { return 80; });
+    line.PriceWritten(20);
+    EXPECT_EQ(written.str(), "");
+}
+
+// Sums whose standard error is sqrt(variance / paths), undiscounted.
+PayOffSums Spread(std::uint32_t paths, double variance, double discount = 1.0) {
+    return {paths, discount, 100.0, 0.0, variance * (paths - 1.0)};
+}
+
+// A price line of 20 columns, as "the price is 10.5216"; its standard error 0.5.
+ErrorCase Typical(std::size_t columns, std::string_view written) {
+    return {std::string("In").append(std::to_string(columns)).append("Columns"),
+            10.5216,
+            Spread(4, 1.0),
+            columns,
+            20,
+            std::string(written)};
+}
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+const std::string kFull = "  (standard error 0.5: true price within 0.98 at 95 %)";
+
+// Shortened as the progress line is, within the columns that the price leaves. Nothing for under
+// two paths, or a price or error that is not finite. The standard error of no volatility is 0.
+INSTANTIATE_TEST_SUITE_P(
+    Errors, BesideThePrice,
+    testing::Values(
+        Typical(80, kFull), Typical(0, kFull), Typical(75, kFull),
+        Typical(74, "  (standard error 0.5)"), Typical(42, "  (error 0.5)"), Typical(33, ""),
+        ErrorCase{"Discounted", 10.5216, Spread(4, 1.0, 0.5), 80, 20,
+                  "  (standard error 0.25: true price within 0.49 at 95 %)"},
+        ErrorCase{"NoVolatility", 2.51556, Spread(1000, 0.0), 80, 21,
+                  "  (standard error 0: true price within 0 at 95 %)"},
+        ErrorCase{"NoPaths", kNaN, Spread(0, 1.0), 80, 16, ""},
+        ErrorCase{"OnePath", 10.5216, Spread(1, 1.0), 80, 20, ""},
+        ErrorCase{"PriceNotANumber", kNaN, Spread(4, 1.0), 80, 16, ""},
+        ErrorCase{"ErrorInfinite", 1e300, Spread(4, kInfinity), 80, 18, ""},
+        ErrorCase{"WholePeriod", 10.5183, Spread(kPathsPerPeriod, kPathsPerPeriod / 4.0), 80, 20,
+                  kFull},
+        ErrorCase{"PastThePeriod", 10.5183, Spread(kPathsPerPeriod + 1, kPathsPerPeriod / 4.0), 80,
+                  20, "  (the paths repeat after 1686525938: no standard error)"},
+        ErrorCase{"PastThePeriodIn40Columns", 10.5183,
+                  Spread(kPathsPerPeriod + 1, kPathsPerPeriod / 4.0), 40, 20, "  (paths repeat)"}),
     testing::PrintToStringParamName());
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Prints what the generator itself limits, for the typical call: how many paths one period of it
 // gives before they repeat, and how far its 15-bit values alone move the price, as the mean over
-// every pair of values that the polar method accepts, each counted once, against the closed form.
+// every pair of values that the polar method accepts, each counted once, against the closed form;
+// fails where the paths of a period are not kPathsPerPeriod.
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -91,5 +92,11 @@ int main() {
                 black_scholes::PayOffDeviation(typical));
     std::printf("bias: %.1e, %.5f %%, %.3f standard errors at one period's paths\n", bias,
                 100 * bias / exact, bias / black_scholes::StandardError(typical, paths));
+    // Past this many paths the terminal says that they repeat, not how close the price is.
+    if (period.accepted != kPathsPerPeriod) {
+        std::fprintf(stderr, "kPathsPerPeriod is %u, but one period gives %llu paths\n",
+                     kPathsPerPeriod, static_cast<unsigned long long>(period.accepted));
+        return 1;
+    }
     return 0;
 }

@@ -5,6 +5,11 @@
 // rarely to predict; calling log for one branch's paths and then the other's makes it predictable.
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 
+// Adds nothing, for a pricing that keeps no sums.
+struct NoSums {
+    void Add(double /*payOff*/) const {}
+};
+
 // A block in passes. Its accepted pairs (x, s) are drawn, unless they were drawn ahead; kSplit(n,
 // s, fast, slow) lists the paths whose radius is below kLogSlowFrom and those from it, each in
 // order, and returns how many are below; log goes over one list and then the other. Then a group
@@ -32,7 +37,8 @@ inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
 
 template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents>
 inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
-                         const Pricing& pricing, Block& block, double runningSum) {
+                         const Pricing& pricing, Block& block, double runningSum,
+                         PayOffSums* sums) {
     // In locals: read through the reference they might alias the block, and be read again.
     const double rootVariance = pricing.rootVariance;
     const double movedSpot = pricing.movedSpot;
@@ -63,13 +69,6 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
                 rootVariance * polar::NormalFromLog(pairs.x[i], pairs.s[i], block.logS[i]);
         }
     };
-    const auto addPayOff = [&](std::size_t i) {
-        runningSum = runningSum + payOff.Evaluate(movedSpot * std::exp(block.exponent[i]));
-    };
-    // Written out, so that nothing but the calls comes between one path and the next.
-    const auto addGroup = [&]<std::size_t... k>(std::size_t first, std::index_sequence<k...>) {
-        (addPayOff(first + k), ...);
-    };
     Pairs& nextPairs = block.pairs[block.current ^ 1];
     [[maybe_unused]] auto ahead = [&] {
         if constexpr (Draw::kAhead) {
@@ -78,16 +77,35 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
             return nullptr;
         }
     }();
-    exponents(0);
-    for (std::size_t first = 0; first < whole; first += kGroup) {
-        exponents(first + kGroup);
-        if constexpr (Draw::kAhead) {
-            ahead.Round();
+    // Sums or none chosen once a block, not tested a path; a copy, so that Evaluate's calls cannot
+    // touch them.
+    const auto addPayOffs = [&](auto summed) {
+        const auto addPayOff = [&](std::size_t i) {
+            const double value = payOff.Evaluate(movedSpot * std::exp(block.exponent[i]));
+            runningSum = runningSum + value;
+            summed.Add(value);
+        };
+        // Written out, so that nothing but the calls comes between one path and the next.
+        const auto addGroup = [&]<std::size_t... k>(std::size_t first, std::index_sequence<k...>) {
+            (addPayOff(first + k), ...);
+        };
+        exponents(0);
+        for (std::size_t first = 0; first < whole; first += kGroup) {
+            exponents(first + kGroup);
+            if constexpr (Draw::kAhead) {
+                ahead.Round();
+            }
+            addGroup(first, std::make_index_sequence<kGroup>{});
         }
-        addGroup(first, std::make_index_sequence<kGroup>{});
-    }
-    for (std::size_t i = whole; i < n; ++i) {
-        addPayOff(i);
+        for (std::size_t i = whole; i < n; ++i) {
+            addPayOff(i);
+        }
+        return summed;
+    };
+    if (sums == nullptr) {
+        addPayOffs(NoSums{});
+    } else {
+        *sums = addPayOffs(*sums);
     }
     if constexpr (Draw::kAhead) {
         while (!ahead.Done()) {

@@ -51,12 +51,13 @@ struct PathKernel {
     // Whether this processor has the instructions that the kernel is compiled for.
     bool (*runnable)();
     // runningSum plus the pay-offs at movedSpot * exp(rootVariance * DrawStandardNormal(generator))
-    // of the next n paths (1 to kBlockSize), added in path order. nextN is the count of the block
-    // that follows (0 after the last), which a kernel may draw while it prices this one: the
-    // generator is left just after the attempt that accepted the last pair drawn, so after the last
-    // block just after the last path's.
+    // of the next n paths (1 to kBlockSize), added in path order, and each of them to `sums`, if
+    // not null, in path order. nextN is the count of the block that follows (0 after the last),
+    // which a kernel may draw while it prices this one: the generator is left just after the
+    // attempt that accepted the last pair drawn, so after the last block just after the last
+    // path's.
     double (*addPayOffs)(Generator& generator, std::size_t n, std::size_t nextN,
-                         const Pricing& pricing, Block& block, double runningSum);
+                         const Pricing& pricing, Block& block, double runningSum, PayOffSums* sums);
 };
 
 // Those the build leaves out are never referred to, and compile empty (simulation/CMakeLists.txt).

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "MonteCarlo.h"
 #include "PayOff.h"
 #include "Random.h"
 
@@ -10,3 +11,9 @@
 [[nodiscard]] double PriceByNaturalLoop(Generator& generator, const PayOff& payOff, double expiry,
                                         double spot, double vol, double r,
                                         std::uint32_t numberOfPaths);
+
+// The same, and the pay-offs' sums as the pricer tells them: the first path's pay-off is the
+// reference, and each later one is added.
+[[nodiscard]] double PriceByNaturalLoop(Generator& generator, const PayOff& payOff, double expiry,
+                                        double spot, double vol, double r,
+                                        std::uint32_t numberOfPaths, PayOffSums& sums);

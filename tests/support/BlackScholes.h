@@ -40,22 +40,45 @@ inline double Price(const Option& o) {
            (t.forward * NormalCdf(sign * t.d1) - o.strike * NormalCdf(sign * t.d2));
 }
 
-// Standard deviation of exp(-r T) * pay-off(S_T), from E[pay-off^2] =
-// E[S_T^2; in the money] - 2 K E[S_T; in the money] + K^2 P(in the money).
-inline double PayOffDeviation(const Option& o) {
+// E[pay-off(S_T)^k], undiscounted: a power of S_T - strike expanded, each E[S_T^j; in the money]
+// being forward^j exp(j (j - 1) v / 2) N(d2 + j sqrt(v)) for a call, N of its negative for a put,
+// with v the variance.
+inline double PayOffMoment(const Option& o, int k) {
     const Terms t = TermsOf(o);
     const double sign = o.isCall ? 1.0 : -1.0;
-    const double k = o.strike;
-    const double secondMoment = t.forward * t.forward * std::exp(t.rootVariance * t.rootVariance) *
-                                    NormalCdf(sign * (t.d1 + t.rootVariance)) -
-                                2.0 * k * t.forward * NormalCdf(sign * t.d1) +
-                                k * k * NormalCdf(sign * t.d2);
+    const double variance = t.rootVariance * t.rootVariance;
+    double sum = 0.0;
+    double binomial = 1.0;
+    for (int j = 0; j <= k; ++j) {
+        const double inTheMoney = std::pow(t.forward, j) * std::exp(j * (j - 1) * variance / 2) *
+                                  NormalCdf(sign * (t.d2 + j * t.rootVariance));
+        sum += binomial * std::pow(-o.strike, k - j) * inTheMoney;
+        binomial = binomial * (k - j) / (j + 1);
+    }
+    return std::pow(sign, k) * sum;
+}
+
+// Standard deviation of exp(-r T) * pay-off(S_T).
+inline double PayOffDeviation(const Option& o) {
+    const double discount = TermsOf(o).discount;
     const double price = Price(o);
-    return std::sqrt(t.discount * t.discount * secondMoment - price * price);
+    return std::sqrt(discount * discount * PayOffMoment(o, 2) - price * price);
 }
 
 inline double StandardError(const Option& o, double numberOfPaths) {
     return PayOffDeviation(o) / std::sqrt(numberOfPaths);
+}
+
+// How far a standard error estimated from that many paths' pay-offs may fairly stray, as a
+// standard deviation: the sample deviation's is sqrt((kurtosis - 1) / (4 n)) of it.
+inline double StandardErrorsSpread(const Option& o, double numberOfPaths) {
+    const double m1 = PayOffMoment(o, 1);
+    const double m2 = PayOffMoment(o, 2);
+    const double variance = m2 - m1 * m1;
+    const double fourth =
+        PayOffMoment(o, 4) - 4 * m1 * PayOffMoment(o, 3) + 6 * m1 * m1 * m2 - 3 * m1 * m1 * m1 * m1;
+    const double kurtosis = fourth / (variance * variance);
+    return StandardError(o, numberOfPaths) * std::sqrt((kurtosis - 1) / (4 * numberOfPaths));
 }
 
 }  // namespace black_scholes
