@@ -150,17 +150,14 @@ inline std::array<std::uint32_t, 2 * kAttemptsPerRound> RoundStates(std::uint32_
 }
 
 // An index walk, for kernels without a vector compare to split by: every index is written to both
-// lists, and only the right one's count advances.
+// lists, and only the right one advances: the slow count is the rest of the paths so far.
 inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_t* fast,
                                     std::uint32_t* slow) {
-    std::size_t fastCount = 0;
-    std::size_t slowCount = 0;
+    std::size_t fastCount = 0;  // and the slow ones before path i, i - fastCount
     for (std::size_t i = 0; i < n; ++i) {
         fast[fastCount] = static_cast<std::uint32_t>(i);
-        slow[slowCount] = static_cast<std::uint32_t>(i);
-        const bool isSlow = s[i] >= kLogSlowFrom;
-        fastCount += isSlow ? 0 : 1;
-        slowCount += isSlow ? 1 : 0;
+        slow[i - fastCount] = static_cast<std::uint32_t>(i);
+        fastCount += s[i] < kLogSlowFrom ? 1 : 0;
     }
     return fastCount;
 }

@@ -100,17 +100,15 @@ class LanesDraw {
 
 inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* fast,
                                std::uint32_t* slow) {
-    std::size_t fastCount = 0;
-    std::size_t slowCount = 0;
+    std::size_t fastCount = 0;  // and the slow ones before path i, i - fastCount
     const auto group = [&](std::size_t i, unsigned inGroup) {
         Reals radii;
         std::memcpy(&radii, s + i, sizeof radii);
         const unsigned isFast = inGroup & MaskOf(radii < kLogSlowFrom);
         const unsigned isSlow = inGroup ^ isFast;
         StoreSplit(static_cast<std::uint32_t>(i), isFast, isSlow, fast + fastCount,
-                   slow + slowCount);
+                   slow + (i - fastCount));
         fastCount += std::popcount(isFast);
-        slowCount += std::popcount(isSlow);
     };
     // Whole groups apart, so that only the last can need a mask of the paths it has.
     const std::size_t whole = n - n % kCount;
