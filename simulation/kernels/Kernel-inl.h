@@ -19,9 +19,9 @@ struct NoSums {
 //
 // Draw goes a round of attempts at a time: Draw(state, n, x, s) starts drawing n pairs from a
 // generator's state, Round() makes the next round if they are not Done(), and End() is the state
-// after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs one
-// Round() per group, in the shadow of exp, and the rest after the last group: a pass that nothing
-// overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
+// after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs
+// between the pay-offs, in the shadow of exp, and the rest after the last group: a pass that
+// nothing overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
 template <class Draw>
 inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
     if constexpr (requires { Draw::All; }) {
@@ -34,6 +34,11 @@ inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
         generator.state = draw.End();
     }
 }
+
+// Drawing ahead, a round before every fourth path's pay-off: a round of four attempts accepts about
+// 3.1 pairs, so that most of the next block is drawn in the loop, and rounds closer together cost
+// as much as they hide.
+inline constexpr std::size_t kPathsPerRound = 4;
 
 template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents>
 inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
@@ -87,14 +92,19 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
         };
         // Written out, so that nothing but the calls comes between one path and the next.
         const auto addGroup = [&]<std::size_t... k>(std::size_t first, std::index_sequence<k...>) {
-            (addPayOff(first + k), ...);
+            const auto addOne = [&](std::size_t j) {
+                if constexpr (Draw::kAhead) {
+                    if (j % kPathsPerRound == 0) {
+                        ahead.Round();
+                    }
+                }
+                addPayOff(first + j);
+            };
+            (addOne(k), ...);
         };
         exponents(0);
         for (std::size_t first = 0; first < whole; first += kGroup) {
             exponents(first + kGroup);
-            if constexpr (Draw::kAhead) {
-                ahead.Round();
-            }
             addGroup(first, std::make_index_sequence<kGroup>{});
         }
         for (std::size_t i = whole; i < n; ++i) {
