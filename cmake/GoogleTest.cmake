@@ -39,8 +39,8 @@ if(NOT PRICER_GOOGLETEST_SOURCE_DIR AND NOT TARGET GTest::gtest_main AND PRICER_
             file(SHA256 "${googletest_archive}.part" got)
             if(NOT got STREQUAL expected)
                 file(REMOVE "${googletest_archive}.part")
-                message(FATAL_ERROR "${PRICER_GOOGLETEST_URL} is not the archive expected: its "
-                                    "SHA256 is ${got}, not ${expected}.")
+                message(FATAL_ERROR "GoogleTest's archive is not the one expected: the SHA256 "
+                                    "of ${PRICER_GOOGLETEST_URL} is ${got}, not ${expected}.")
             endif()
             file(RENAME "${googletest_archive}.part" "${googletest_archive}")
         else()
