@@ -148,9 +148,11 @@ def check_timings(doc, first, end):
         return
     offset = sum(len(line) + 1 for line in doc.lines[:first])
     prose = re.sub(r"`[^`\n]*`", lambda span: " " * len(span[0]), "\n".join(doc.lines[first:end]))
-    figures = figure_spans(doc)
-    timings = [match for match in DURATION.finditer(prose)
-               if not any(start <= offset + match.start() < stop for start, stop in figures)]
+    timings = list(DURATION.finditer(prose))
+    if timings:
+        figures = figure_spans(doc)
+        timings = [match for match in timings
+                   if not any(start <= offset + match.start() < stop for start, stop in figures)]
     if not timings:
         return
     line = first + 1 + prose.count("\n", 0, timings[0].start())
