@@ -1,12 +1,3 @@
-#ifdef _WIN32
-#include <io.h>
-
-#include <cstdio>
-#else
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 #include <cstddef>
 #include <iostream>
 #include <system_error>
@@ -15,32 +6,22 @@
 #include "FirstWriteError.h"
 #include "ProgressLine.h"
 
+// After the standard headers: wine's <windows.h>, which the check for Visual Studio's compiler
+// builds against, defines `inline` as a macro, which those headers refuse once they see it.
 #ifdef _WIN32
-// The two calls this needs from the Windows API, with the layout and calling convention that
-// <windows.h> gives them. Not that header: the syntax check that stands in for Visual Studio's
-// compiler has only wine's, which clang-cl rejects.
-extern "C" {
-struct ConsoleCell {
-    short x;
-    short y;
-};
-struct ConsoleRectangle {
-    short left;
-    short top;
-    short right;
-    short bottom;
-};
-struct ConsoleScreenBufferInfo {
-    ConsoleCell size;
-    ConsoleCell cursor;
-    unsigned short attributes;
-    ConsoleRectangle window;
-    ConsoleCell largestWindow;
-};
-__declspec(dllimport) void* __stdcall GetStdHandle(unsigned long which);
-__declspec(dllimport) int __stdcall GetConsoleScreenBufferInfo(void* console,
-                                                               ConsoleScreenBufferInfo* info);
-}
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#else
+#include <sys/ioctl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -58,13 +39,12 @@ bool StandardErrorIsATerminal() {
 // 0 where it cannot be read, as on a pseudo-terminal whose size no one has set.
 std::size_t StandardErrorColumns() {
 #ifdef _WIN32
-    constexpr unsigned long kStandardError = static_cast<unsigned long>(-12);  // STD_ERROR_HANDLE
-    ConsoleScreenBufferInfo console{};
-    if (GetConsoleScreenBufferInfo(GetStdHandle(kStandardError), &console) == 0) {
+    CONSOLE_SCREEN_BUFFER_INFO console{};
+    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &console) == 0) {
         return 0;
     }
     // The window, not the buffer behind it: text past the window's edge is there but not seen.
-    return static_cast<std::size_t>(console.window.right - console.window.left + 1);
+    return static_cast<std::size_t>(console.srWindow.Right - console.srWindow.Left + 1);
 #else
     winsize size{};
     return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;

@@ -14,18 +14,54 @@ set(PRICER_GOOGLETEST_SHA256 "2f54382b5d13d6cd0be2afc524f1e510d37f8ba78c2d439c5b
 if(NOT PRICER_GOOGLETEST_SOURCE_DIR)
     find_package(GTest QUIET GLOBAL)  # GLOBAL: bench/ has tests too
 endif()
-if(NOT TARGET GTest::gtest_main AND (PRICER_GOOGLETEST_SOURCE_DIR OR PRICER_FETCH_GOOGLETEST))
+
+# Downloaded here rather than by FetchContent, whose failed download retries for over a minute and
+# then stops the configure: offline (a firewall, a train), the program must still build. A file
+# that is not the archive expected stops it all the same.
+set(googletest_archive "")
+set(googletest_missing "")  # why the download did not bring it, where it did not
+if(NOT PRICER_GOOGLETEST_SOURCE_DIR AND NOT TARGET GTest::gtest_main AND PRICER_FETCH_GOOGLETEST)
+    get_filename_component(name "${PRICER_GOOGLETEST_URL}" NAME)
+    set(googletest_archive "${CMAKE_BINARY_DIR}/_deps/${name}")
+    string(TOLOWER "${PRICER_GOOGLETEST_SHA256}" expected)
+    if(EXISTS "${googletest_archive}")
+        file(SHA256 "${googletest_archive}" got)
+        if(NOT got STREQUAL expected)  # another URL or hash since
+            file(REMOVE "${googletest_archive}")
+        endif()
+    endif()
+    if(NOT EXISTS "${googletest_archive}")
+        message(STATUS "GoogleTest not found: downloading ${PRICER_GOOGLETEST_URL}")
+        file(DOWNLOAD "${PRICER_GOOGLETEST_URL}" "${googletest_archive}.part" TIMEOUT 10
+             STATUS status)
+        list(GET status 0 code)
+        if(code EQUAL 0)
+            file(SHA256 "${googletest_archive}.part" got)
+            if(NOT got STREQUAL expected)
+                file(REMOVE "${googletest_archive}.part")
+                message(FATAL_ERROR "GoogleTest's archive is not the one expected: the SHA256 "
+                                    "of ${PRICER_GOOGLETEST_URL} is ${got}, not ${expected}.")
+            endif()
+            file(RENAME "${googletest_archive}.part" "${googletest_archive}")
+        else()
+            file(REMOVE "${googletest_archive}.part")
+            list(GET status 1 reason)
+            string(REGEX REPLACE "^\"(.*)\"$" "\\1" reason "${reason}")
+            set(googletest_missing ", nor downloaded from ${PRICER_GOOGLETEST_URL} (${reason})")
+            set(googletest_archive "")
+        endif()
+    endif()
+endif()
+
+if(PRICER_GOOGLETEST_SOURCE_DIR OR googletest_archive)
     set(gtest_force_shared_crt ON CACHE BOOL "Link GoogleTest with the runtime the project uses")
     set(BUILD_GMOCK OFF CACHE BOOL "Build GoogleMock, which no test uses")
     set(INSTALL_GTEST OFF CACHE BOOL "Install GoogleTest along with the program")
     include(FetchContent)
     if(PRICER_GOOGLETEST_SOURCE_DIR)
         set(FETCHCONTENT_SOURCE_DIR_GOOGLETEST ${PRICER_GOOGLETEST_SOURCE_DIR})  # no download
-    else()
-        message(STATUS "GoogleTest not found: downloading ${PRICER_GOOGLETEST_URL} (offline, "
-                       "-DPRICER_FETCH_GOOGLETEST=OFF skips the tests instead)")
     endif()
-    FetchContent_Declare(googletest URL ${PRICER_GOOGLETEST_URL}
+    FetchContent_Declare(googletest URL "${googletest_archive}"
                                     URL_HASH SHA256=${PRICER_GOOGLETEST_SHA256})
     FetchContent_MakeAvailable(googletest)
     # Its headers are included as a system's, out of reach of this project's warnings. (Not by
@@ -33,8 +69,7 @@ if(NOT TARGET GTest::gtest_main AND (PRICER_GOOGLETEST_SOURCE_DIR OR PRICER_FETC
     set_target_properties(gtest gtest_main PROPERTIES SYSTEM ON)
 endif()
 if(NOT TARGET GTest::gtest_main)
-    message(WARNING "GoogleTest not found: the tests are skipped. Install it (Debian: "
-                    "libgtest-dev), set PRICER_GOOGLETEST_SOURCE_DIR to its source, or turn "
-                    "PRICER_FETCH_GOOGLETEST on to download it.")
+    message(NOTICE "GoogleTest not found${googletest_missing}: the tests are skipped. Install it "
+                   "(Debian: libgtest-dev) or configure with -DPRICER_GOOGLETEST_SOURCE_DIR=its "
+                   "source.")
 endif()
-

@@ -9,7 +9,9 @@ Against the program, fed what the document shows typed and then end of input:
 A price the program prints may stand nowhere else, where nothing would check it.
 
 Against the tools and tests, each figure in FIGURES where the document says it, rounded as shown,
-and the accuracy table's standard errors and deviations.
+and the accuracy table's standard errors and deviations. A duration that is not such a figure was
+measured, and holds on that machine only: its paragraph, list item or table row says where, when
+and at what commit, as "measured on PROCESSOR, DATE at COMMIT", a commit that exists.
 
 The Markdown: a table is a header, a separator and rows of as many cells, closed by a blank line (a
 line of text right after a table renders as a row of it, and a row after a blank line or a paragraph
@@ -59,7 +61,15 @@ FIGURES = [
     ("docs/robustness.md", r"from (\d+) seed entries", "seed entries", 1),
     ("docs/robustness.md", r"([\d,]+) inputs in every CI run", "inputs fuzzed in CI", 1),
     ("docs/building.md", r"feeds each (\d+) entries", "cross-checked entries", 1),
+    ("docs/building.md", r"or after (\d+) s where a firewall", "download limit", 1),
 ]
+
+DURATION = re.compile(r"\b(?:\d+(?:\.\d+)?|one|two|three|four|five|six|seven|eight|nine|ten)"
+                      r"(?: and a half)?[\s-]+(?:ms|s|seconds?|min|minutes?|hours?)\b"
+                      r"|\ban? (?:minute|hour)\b", re.IGNORECASE)
+MEASURED = re.compile(r"measured on ([^,()]+), (\d{4}-\d{2}-\d{2}) at ([0-9a-f]{7,40})\b")
+# Being measured again, per processor.
+UNTIMED = {"docs/speed.md"}
 
 start = time.monotonic()
 md = MarkdownIt("commonmark").enable("table")
@@ -124,6 +134,37 @@ def check_links(doc, inline):
                     f"a link to #{anchor}, a heading {os.path.relpath(linked)} lacks", target)
 
 
+def figure_spans(doc):
+    """Where the figures that FIGURES checks in this document stand in its text."""
+    name = os.path.relpath(doc.path)
+    return [match.span(1) for file, pattern, *_ in FIGURES if file == name
+            for match in re.finditer(pattern.replace(" ", r"\s+"), doc.text, re.IGNORECASE)]
+
+
+def check_timings(doc, first, end):
+    """The durations in lines first to end, a paragraph, list item or table row, outside code
+    spans, which show what a program prints: each measured one needs the note."""
+    if os.path.relpath(doc.path) in UNTIMED:
+        return
+    offset = sum(len(line) + 1 for line in doc.lines[:first])
+    prose = re.sub(r"`[^`\n]*`", lambda span: " " * len(span[0]), "\n".join(doc.lines[first:end]))
+    timings = list(DURATION.finditer(prose))
+    if timings:
+        figures = figure_spans(doc)
+        timings = [match for match in timings
+                   if not any(start <= offset + match.start() < stop for start, stop in figures)]
+    if not timings:
+        return
+    line = first + 1 + prose.count("\n", 0, timings[0].start())
+    note = MEASURED.search(" ".join(prose.split()))
+    if note is None:
+        problem(doc.path, line, "a timing that does not say where it was measured: add "
+                "(measured on PROCESSOR, DATE at COMMIT)", timings[0][0])
+    elif subprocess.run(["git", "cat-file", "-e", note[3] + "^{commit}"],
+                        stderr=subprocess.DEVNULL, check=False).returncode != 0:
+        problem(doc.path, line, f"a timing measured at {note[3]}, which names no commit", note[0])
+
+
 def check_prices_outside(doc, inline):
     for child in inline.children or []:
         if child.type == "code_inline" and PRICE.match(child.content):
@@ -154,6 +195,7 @@ def check_table(doc, tokens, first, jobs, priced_rows):
             problem(doc.path, line, "text right after a table renders as one of its rows: "
                     "leave a blank line", source)
             continue
+        check_timings(doc, *row.map)
         # Split as the parser splits, which drops the cells past the header's silently.
         written = escapedSplit(source.strip())
         for end_cell in (0, -1):
@@ -219,6 +261,7 @@ def check_markdown(doc, jobs, priced_rows):
                             "it (a paragraph or a blank line inside a table?)", doc.lines[line])
             check_links(doc, token)
             check_prices_outside(doc, token)
+            check_timings(doc, *token.map)
         k += 1
     for line, text in enumerate(doc.lines):
         if line not in exempt and len(text) > MAX_LINE:
@@ -310,6 +353,8 @@ def facts(build):
         "block size": int(output_of("git", "grep", "-h", "-o", "-E", r"kBlockSize = [0-9]+")
                           .split()[-1]),
         "cross-checked entries": int(cross_checked),
+        "download limit": int(re.search(r"TIMEOUT (\d+)",
+                                        pathlib.Path("cmake/GoogleTest.cmake").read_text())[1]),
     }
 
 

@@ -1,6 +1,7 @@
 """The documents' check on small documents: what it must find, and what it must let pass."""
 
 import os
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -11,6 +12,8 @@ import check_docs  # noqa: E402
 TABLE = "| a | b |\n|---|---|\n| 1 | 2 |\n"
 ROW = "| `0.25 200 195 0.30 0.05 1000 0` | `the price is 10.5216` |\n"
 PRICED = "| you type | it prints |\n|---|---|\n" + ROW
+HEAD = subprocess.run(["git", "rev-parse", "--short", "HEAD"], stdout=subprocess.PIPE, text=True,
+                      check=True).stdout.strip()
 
 # (what the document says, the problems found, each by a part of its text and its line)
 CASES = [
@@ -35,6 +38,16 @@ CASES = [
     ("a price with no entries", "| a | b |\n|---|---|\n| x | `the price is 1` |\n",
      [("needs one, and a \"you type\" cell", 3)]),
     ("a priced row", PRICED, []),
+    ("a timing with no note", "It builds\nin two to five minutes.\n", [("a timing that", 2)]),
+    ("a timing without the processor", "It takes 9 s (measured 2026-12-09 at " + HEAD + ").\n",
+     [("a timing that", 1)]),
+    ("a timing noted", "It takes 9 s (measured on\na 2-core Xeon, 2026-12-10 at " + HEAD + ").\n",
+     []),
+    ("a note naming no commit", "It takes 9 s (measured on a Xeon, 2026-12-10 at 0000000).\n",
+     [("names no commit", 1)]),
+    ("a duration in a code span", "It shows `52 %, 5 s left`.\n", []),
+    ("a timing in a table row", "| a | b |\n|---|---|\n| x | a 5-minute run |\n",
+     [("a timing that", 3)]),
 ]
 
 

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "PayOff.h"
@@ -104,12 +105,18 @@ void PrintTo(const FailureCase& c, std::ostream* out) {
 INSTANTIATE_TEST_SUITE_P(EachRead, BadEntry, testing::ValuesIn(AllCases()),
                          testing::PrintToStringParamName());
 
-// A price that could not be written is a failure, said once on standard error, still after the
-// closing read. That read's 1e400 leaves errno at ERANGE: the reason must be the write's own.
+// A price that could not be written is a failure, said once on standard error. A full device or a
+// closed stream fails at the first prompt, and the program must still take the closing read, whose
+// 1e400 leaves errno at ERANGE: the reason must be the write's own. A pipe whose reader leaves
+// after the first prompt, to a program that ignores SIGPIPE, fails only when the rest is written:
+// after an entry that fails to read, no read flushes it, and it would go at exit, unreported.
+
+constexpr std::string_view kGoodLine = "0.25 200 195 0.30 0.05 1000 0\n";
 
 struct WriteCase {
     const char* name;
     Sink output;
+    std::string_view entries;
     const char* reason;
 };
 
@@ -117,14 +124,17 @@ void PrintTo(const WriteCase& c, std::ostream* out) { *out << c.name; }
 
 class FailedWrite : public testing::TestWithParam<WriteCase> {};
 
-TEST_P(FailedWrite, SaysWhyAndExitsWithOneAfterTheClosingRead) {
+TEST_P(FailedWrite, SaysWhyAndExitsWithOne) {
     const WriteCase c = GetParam();
     if (!CanGive(c.output)) {
         GTEST_SKIP() << "the harness cannot give that output on this platform";
     }
     Program program(PRICER_PROGRAM, c.output, Sink::Pipe);
-    program.Write("0.25 200 195 0.30 0.05 1000 0\n");
-    EXPECT_TRUE(program.WaitsForInput(std::chrono::seconds(30))) << "ended before the closing read";
+    EXPECT_TRUE(program.WaitsForInput(std::chrono::seconds(30))) << "ended before the first read";
+    program.CloseOutput();  // as `head -c 41` does, where this side reads it at all
+    program.Write(c.entries);
+    EXPECT_EQ(program.WaitsForInput(std::chrono::seconds(30)), c.entries == kGoodLine)
+        << "only good entries leave the closing read waiting";
     program.Write("1e400\n");
     EXPECT_EQ(program.WaitForExit(std::chrono::seconds(30)), 1);
     EXPECT_EQ(program.Errors(),
@@ -132,11 +142,13 @@ TEST_P(FailedWrite, SaysWhyAndExitsWithOneAfterTheClosingRead) {
                         "\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Output, FailedWrite,
-                         testing::Values(WriteCase{"FullDevice", Sink::FullDevice,
-                                                   "No space left on device"},
-                                         WriteCase{"Closed", Sink::Closed, "Bad file descriptor"}),
-                         testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(
+    Output, FailedWrite,
+    testing::Values(WriteCase{"FullDevice", Sink::FullDevice, kGoodLine, "No space left on device"},
+                    WriteCase{"Closed", Sink::Closed, kGoodLine, "Bad file descriptor"},
+                    WriteCase{"PipeClosedAfterTheFirstPrompt", Sink::PipeSigpipeIgnored, "x\n",
+                              "Broken pipe"}),
+    testing::PrintToStringParamName());
 
 // The waits above prove something only if a program that ends is never taken for one waiting at a
 // read.

@@ -33,6 +33,14 @@ void KeepStandardStreamsOpen() {
     }
 }
 
+// Closes `fd` where it is open, and marks it closed.
+void Close(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
 void Check(bool ok, const char* what) {
     if (!ok) {
         throw std::runtime_error(what);
@@ -50,6 +58,7 @@ Ends Open(Sink sink, unsigned short terminalColumns) {
     winsize size{.ws_row = 24, .ws_col = terminalColumns, .ws_xpixel = 0, .ws_ypixel = 0};
     switch (sink) {
         case Sink::Pipe:
+        case Sink::PipeSigpipeIgnored:
             Check(::pipe2(fds.data(), O_CLOEXEC) == 0, "pipe");
             return {fds[1], fds[0]};
         case Sink::Terminal:
@@ -91,8 +100,7 @@ bool ReadReady(const pollfd& ready, int& fd, std::string& text) {
     if (n > 0) {
         text.append(buffer, static_cast<std::size_t>(n));
     } else {  // a terminal's other side reports its end as EIO
-        ::close(fd);
-        fd = -1;
+        Close(fd);
     }
     return true;
 }
@@ -111,12 +119,14 @@ Program::Program(const std::string& path, Sink output, Sink errors, unsigned sho
     const Ends out = Open(output, terminalColumns);
     const Ends err = Open(errors, terminalColumns);
     std::vector<std::string> words = CommandLine(path);
+    const bool ignoresSigpipe =
+        output == Sink::PipeSigpipeIgnored || errors == Sink::PipeSigpipeIgnored;
     const pid_t pid = ::fork();
     Check(pid >= 0, "fork");
     if (pid == 0) {
         // An ignored signal stays ignored across exec: the program gets the default, as from a
-        // shell.
-        ::signal(SIGPIPE, SIG_DFL);
+        // shell, unless a sink asks for it ignored.
+        ::signal(SIGPIPE, ignoresSigpipe ? SIG_IGN : SIG_DFL);
         ::dup2(in[0], STDIN_FILENO);
         Attach(output, out, STDOUT_FILENO);
         Attach(errors, err, STDERR_FILENO);
@@ -140,11 +150,8 @@ Program::Program(const std::string& path, Sink output, Sink errors, unsigned sho
 
 Program::~Program() {
     CloseInput();
-    for (const int fd : {process_->fromOutput, process_->fromErrors}) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-    }
+    CloseOutput();
+    Close(process_->fromErrors);
     if (!status_) {
         ::kill(process_->pid, SIGKILL);
         ::waitpid(process_->pid, nullptr, 0);
@@ -164,12 +171,9 @@ void Program::Write(std::string_view text) {
     }
 }
 
-void Program::CloseInput() {
-    if (process_->toChild >= 0) {
-        ::close(process_->toChild);
-        process_->toChild = -1;
-    }
-}
+void Program::CloseInput() { Close(process_->toChild); }
+
+void Program::CloseOutput() { Close(process_->fromOutput); }
 
 bool Program::ReadSome(std::chrono::milliseconds limit) {
     // poll passes over a stream that has ended (-1): with both ended, it waits out `limit`.

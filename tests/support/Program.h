@@ -8,13 +8,21 @@
 #include <string_view>
 #include <vector>
 
-// Where the program's standard output or standard error goes: a pipe this side reads, a
-// pseudo-terminal (a person watching), the device that is always full, nowhere (the stream
-// closed), or this process's own.
-enum class Sink : std::uint8_t { Pipe, Terminal, FullDevice, Closed, Inherited };
+// Where the program's standard output or standard error goes: a pipe this side reads; the same to
+// a program started with SIGPIPE ignored (as `trap '' PIPE` leaves it), whose writes then fail once
+// this side stops reading, where the default would kill it; a pseudo-terminal (a person watching);
+// the device that is always full; nowhere (the stream closed); or this process's own.
+enum class Sink : std::uint8_t {
+    Pipe,
+    PipeSigpipeIgnored,
+    Terminal,
+    FullDevice,
+    Closed,
+    Inherited
+};
 
 // Whether this platform's harness can give the program `sink`: Windows has no pseudo-terminal
-// here, nor a device that is always full.
+// here, no device that is always full, and no SIGPIPE.
 bool CanGive(Sink sink);
 
 // The program under test, run as a child process with a pipe for standard input. Set
@@ -30,6 +38,8 @@ class Program {
 
     void Write(std::string_view text);
     void CloseInput();
+    // Stops reading standard output, as a reader that has all it wants does (`head -c 41`).
+    void CloseOutput();
 
     // Reads standard output until it ends with `tail`; false if that has not happened within
     // `limit`.

@@ -79,6 +79,7 @@ Ends Open(Sink sink, DWORD own) {
         }
         case Sink::Closed:
             return {};
+        case Sink::PipeSigpipeIgnored:
         case Sink::Terminal:
         case Sink::FullDevice:
             break;
@@ -130,7 +131,9 @@ struct Program::Process {
     std::optional<Clock::time_point> emptySince;
 };
 
-bool CanGive(Sink sink) { return sink != Sink::Terminal && sink != Sink::FullDevice; }
+bool CanGive(Sink sink) {
+    return sink == Sink::Pipe || sink == Sink::Closed || sink == Sink::Inherited;
+}
 
 Program::Program(const std::string& path, Sink output, Sink errors,
                  unsigned short /*terminalColumns: no terminal here*/)
@@ -184,6 +187,8 @@ void Program::CloseInput() {
     process_->toChild.reset();
     process_->input.reset();
 }
+
+void Program::CloseOutput() { process_->fromOutput.reset(); }
 
 bool Program::ReadSome(std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
