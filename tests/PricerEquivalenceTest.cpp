@@ -10,6 +10,7 @@
 #include "PayOff.h"
 #include "Random.h"
 #include "kernels/Kernel.h"
+#include "kernels/Processor.h"
 #include "support/AllocationCounter.h"
 #include "support/CaseNames.h"
 #include "support/PayOffs.h"
@@ -85,13 +86,26 @@ TEST(MatchesTheNaturalLoop, WhenCallsWithoutAGeneratorFollowOneAnother) {
 // Every kernel gives the same bits, so only this sees production take a narrower one than it may.
 TEST(PriceByMonteCarlo, TakesTheWidestKernelThisProcessorRuns) {
     EXPECT_EQ(&ProductionKernel(), RunnableKernels().back());
-#ifdef PRICER_X86_KERNELS
+#if defined(PRICER_X86_KERNELS) && defined(__GNUC__)  // GCC's runtime, which clang-cl has not
     const PathKernel* const widest = __builtin_cpu_supports("avx512f") ? &kAvx512Kernel
                                      : __builtin_cpu_supports("avx2")  ? &kAvx2Kernel
                                                                        : &kTwoLaneKernel;
     EXPECT_STREQ(RunnableKernels().back()->name, widest->name);
 #endif
 }
+
+#if defined(PRICER_X86_KERNELS) && defined(__GNUC__)
+// GCC's runtime reads the same bits its own way, the operating system's saved registers included.
+TEST(ThisProcessor, AgreesWithGccsRuntime) {
+    const ProcessorFeatures& features = ThisProcessor();
+    EXPECT_EQ(features.avx2, __builtin_cpu_supports("avx2") != 0);
+    EXPECT_EQ(features.avx512f, __builtin_cpu_supports("avx512f") != 0);
+    EXPECT_EQ(features.avx512vl, __builtin_cpu_supports("avx512vl") != 0);
+    EXPECT_EQ(features.vendor == ProcessorVendor::kIntel, __builtin_cpu_is("intel") != 0);
+    EXPECT_EQ(features.vendor == ProcessorVendor::kAmd, __builtin_cpu_is("amd") != 0);
+    EXPECT_EQ(&features, &ThisProcessor());
+}
+#endif
 
 TEST(PriceByMonteCarlo, AllocatesNothing) {
     const PayOffPut put(200);

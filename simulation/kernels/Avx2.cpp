@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include "Kernel.h"
+#include "Processor.h"
 
 BEGIN_TARGET_REGION(KERNEL_TARGET)
 namespace avx2 {
@@ -48,8 +49,7 @@ inline void StoreLanes(std::uint32_t first, unsigned mask, std::uint32_t* out) {
 }  // namespace avx2
 END_TARGET_REGION()
 
-const PathKernel kAvx2Kernel = {KERNEL_TARGET,
-                                [] { return __builtin_cpu_supports(KERNEL_TARGET) != 0; },
+const PathKernel kAvx2Kernel = {KERNEL_TARGET, [] { return ThisProcessor().avx2; },
                                 avx2::kLanesAddPayOffs};
 
 #endif

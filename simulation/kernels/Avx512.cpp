@@ -5,6 +5,7 @@
 #include <immintrin.h>
 
 #include "Kernel.h"
+#include "Processor.h"
 
 BEGIN_TARGET_REGION(KERNEL_TARGET)
 namespace avx512 {
@@ -32,8 +33,7 @@ inline void StoreLanes(std::uint32_t first, unsigned mask, std::uint32_t* out) {
 }  // namespace avx512
 END_TARGET_REGION()
 
-const PathKernel kAvx512Kernel = {KERNEL_TARGET,
-                                  [] { return __builtin_cpu_supports(KERNEL_TARGET) != 0; },
+const PathKernel kAvx512Kernel = {KERNEL_TARGET, [] { return ThisProcessor().avx512f; },
                                   avx512::kLanesAddPayOffs};
 
 #endif
