@@ -9,5 +9,5 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "Building kernel_times for Windows in build/windows-x64-mingw..." >&2
 cmake --preset windows-x64-mingw -DPRICER_BUILD_BENCH=ON >/dev/null
 cmake --build --preset windows-x64-mingw --target kernel_times -j"$(nproc)" >/dev/null
-echo "Timing under wine for a minute or two..." >&2
+echo "Timing under wine for four minutes or so..." >&2
 wine build/windows-x64-mingw/bench/kernel_times.exe | tr -d '\r'
