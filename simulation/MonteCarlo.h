@@ -26,12 +26,6 @@ struct PayOffSums {
     double reference = 0.0;       // the first path's pay-off
     double shifted = 0.0;         // the sum of each pay-off less the reference,
     double shiftedSquares = 0.0;  // and of its square
-
-    void Add(double payOff) {
-        const double shift = payOff - reference;
-        shifted = shifted + shift;
-        shiftedSquares = shiftedSquares + shift * shift;
-    }
 };
 
 // The price's standard error: discount * the pay-offs' sample standard deviation / sqrt(paths); NaN

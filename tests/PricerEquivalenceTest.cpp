@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -29,11 +30,9 @@ using Case = std::tuple<const PathKernel*, bool, double, double, std::uint32_t>;
 
 class MatchesTheNaturalLoop : public testing::TestWithParam<Case> {};
 
-std::array<std::uint64_t, 5> Bits(const PayOffSums& sums) {
+std::array<std::uint64_t, 3> Bits(const PayOffSums& sums) {
     return {sums.paths, std::bit_cast<std::uint64_t>(sums.discount),
-            std::bit_cast<std::uint64_t>(sums.reference),
-            std::bit_cast<std::uint64_t>(sums.shifted),
-            std::bit_cast<std::uint64_t>(sums.shiftedSquares)};
+            std::bit_cast<std::uint64_t>(sums.reference)};
 }
 
 // Summing too, for a front end told the progress, which splits the first block in two.
@@ -58,6 +57,15 @@ TEST_P(MatchesTheNaturalLoop, BitForBitAndLeavesTheGeneratorInTheSameState) {
             EXPECT_EQ(std::bit_cast<std::uint64_t>(kept.told.price),
                       std::bit_cast<std::uint64_t>(natural));
             EXPECT_EQ(Bits(kept.told.sums), Bits(naturalSums));
+            // The kernels add a block's pay-offs in lanes, the natural loop in path order: the
+            // same sums but for their rounding.
+            const double error = StandardError(kept.told.sums);
+            const double naturalError = StandardError(naturalSums);
+            if (std::isnan(naturalError)) {
+                EXPECT_TRUE(std::isnan(error)) << error;
+            } else {
+                EXPECT_NEAR(error, naturalError, 1e-9 * naturalError);
+            }
         }
     }
 }

@@ -10,18 +10,47 @@ inline constexpr double kLogSlowFrom = 1.0 - 0.29;
 inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 #endif
 
-// Adds nothing, for a pricing that keeps no sums.
-struct NoSums {
-    void Add(double /*payOff*/) const {}
-};
+// A block's pay-offs added to the sums in the lanes of two Vectors (doubles for one lane each),
+// each lane on its own: in path order each add would wait for the last.
+template <class Vector>
+inline void AddToSums(PayOffSums& sums, const double* payOffs, std::size_t n) {
+    constexpr std::size_t kLanes = sizeof(Vector) / sizeof(double);
+    const Vector reference = Vector{} + sums.reference;
+    std::array<Vector, 2> shifted{};
+    std::array<Vector, 2> squares{};
+    const std::size_t whole = n - n % (2 * kLanes);
+    for (std::size_t i = 0; i < whole; i += 2 * kLanes) {
+        for (std::size_t half = 0; half < 2; ++half) {
+            Vector values;
+            std::memcpy(&values, payOffs + i + half * kLanes, sizeof values);
+            const Vector shift = values - reference;
+            shifted[half] = shifted[half] + shift;
+            squares[half] = squares[half] + shift * shift;
+        }
+    }
+    const auto total = [](const std::array<Vector, 2>& halves) {
+        const Vector lanes = halves[0] + halves[1];
+        if constexpr (kLanes == 1) {
+            return lanes;
+        } else {
+            double sum = 0.0;
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                sum = sum + lanes[lane];
+            }
+            return sum;
+        }
+    };
+    double shiftedTotal = total(shifted);
+    double squaresTotal = total(squares);
+    for (std::size_t i = whole; i < n; ++i) {
+        const double shift = payOffs[i] - sums.reference;
+        shiftedTotal = shiftedTotal + shift;
+        squaresTotal = squaresTotal + shift * shift;
+    }
+    sums.shifted = sums.shifted + shiftedTotal;
+    sums.shiftedSquares = sums.shiftedSquares + squaresTotal;
+}
 
-// A block in passes. Its accepted pairs (x, s) are drawn, unless they were drawn ahead; kSplit(n,
-// s, fast, slow) lists the paths whose radius is below kLogSlowFrom and those from it, each in
-// order, and returns how many are below; log goes over one list and then the other. Then a group
-// of kGroup paths at a time: the next group's exponents (kGroupExponents(x, s, logS, exponent,
-// rootVariance) for a whole group), so that the divider works under exp, and this group's
-// pay-offs. Each path gets exactly the operations of drawing it alone.
-//
 // Draw goes a round of attempts at a time: Draw(state, n, x, s) starts drawing n pairs from a
 // generator's state, Round() makes the next round if they are not Done(), and End() is the state
 // after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs
@@ -45,7 +74,7 @@ inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
 // as much as they hide.
 inline constexpr std::size_t kPathsPerRound = 4;
 
-template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents>
+template <std::size_t kGroup, class Draw, auto kSplit, auto kGroupExponents, class SumLanes>
 inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
                          const Pricing& pricing, Block& block, double runningSum,
                          PayOffSums* sums) {
@@ -87,13 +116,14 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
             return nullptr;
         }
     }();
-    // Sums or none chosen once a block, not tested a path; a copy, so that Evaluate's calls cannot
-    // touch them.
-    const auto addPayOffs = [&](auto summed) {
+    // Each pay-off kept too where they are summed, after the loop; chosen once a block.
+    const auto addPayOffs = [&](auto keep) {
         const auto addPayOff = [&](std::size_t i) {
             const double value = payOff.Evaluate(movedSpot * std::exp(block.exponent[i]));
             runningSum = runningSum + value;
-            summed.Add(value);
+            if constexpr (decltype(keep)::value) {
+                block.payOff[i] = value;
+            }
         };
         // Written out, so that nothing but the calls comes between one path and the next.
         const auto addGroup = [&]<std::size_t... k>(std::size_t first, std::index_sequence<k...>) {
@@ -115,12 +145,12 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
         for (std::size_t i = whole; i < n; ++i) {
             addPayOff(i);
         }
-        return summed;
     };
     if (sums == nullptr) {
-        addPayOffs(NoSums{});
+        addPayOffs(std::false_type{});
     } else {
-        *sums = addPayOffs(*sums);
+        addPayOffs(std::true_type{});
+        AddToSums<SumLanes>(*sums, block.payOff.data(), n);
     }
     if constexpr (Draw::kAhead) {
         while (!ahead.Done()) {
@@ -181,4 +211,4 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 // the wait on the divider cost a tenth of the kernel's time.
 template <auto kDraw, auto kGroupExponents = PathByPathExponents<4>>
 inline constexpr auto kWalkingAddPayOffs =
-    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, kGroupExponents>;
+    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, kGroupExponents, double>;

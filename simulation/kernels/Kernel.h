@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 #include "MonteCarlo.h"
@@ -36,6 +37,7 @@ struct Block {
     bool drawn = false;       // whether they were drawn ahead
     std::array<double, kBlockSize> logS;
     std::array<double, kBlockSize> exponent;
+    std::array<double, kBlockSize> payOff;  // kept only where they are summed
     std::array<std::uint32_t, kBlockSize + kSlack> fastLogPaths;
     std::array<std::uint32_t, kBlockSize + kSlack> slowLogPaths;
 };

@@ -140,4 +140,4 @@ inline void VectorExponents(const double* x, const double* s, const double* logS
 }
 
 inline constexpr auto kLanesAddPayOffs =
-    &AddPayOffs<kGroup, LanesDraw, SplitForLog, VectorExponents>;
+    &AddPayOffs<kGroup, LanesDraw, SplitForLog, VectorExponents, Reals>;

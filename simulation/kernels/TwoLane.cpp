@@ -87,6 +87,6 @@ void Exponents(const double* x, const double* s, const double* logS, double* exp
 
 const PathKernel kTwoLaneKernel = {
     "twolane", [] { return true; },
-    &kernel_steps::AddPayOffs<4, Draw, kernel_steps::SplitByIndexWalk, Exponents>};
+    &kernel_steps::AddPayOffs<4, Draw, kernel_steps::SplitByIndexWalk, Exponents, Reals>};
 
 #endif

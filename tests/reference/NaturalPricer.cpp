@@ -43,7 +43,9 @@ double PriceByNaturalLoop(Generator& generator, const PayOff& payOff, double exp
                                sums.reference = thisPayOff;
                                first = false;
                            } else {
-                               sums.Add(thisPayOff);
+                               const double shift = thisPayOff - sums.reference;
+                               sums.shifted = sums.shifted + shift;
+                               sums.shiftedSquares = sums.shiftedSquares + shift * shift;
                            }
                        });
 }
