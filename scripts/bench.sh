@@ -11,7 +11,7 @@ if [ "${1:-}" = bench-clang ]; then
 fi
 scripts/install-deps.sh cmake g++ make libbenchmark-dev
 [ "$preset" = bench ] || scripts/install-deps.sh clang
-echo "Building the benchmark in build/$preset (about 15 s the first time)..." >&2
+echo "Building the benchmark in build/$preset (seconds the first time)..." >&2
 cmake --preset "$preset" >/dev/null
 # getconf, not nproc, which macOS lacks.
 cmake --build --preset "$preset" -j"$(getconf _NPROCESSORS_ONLN)" >/dev/null

@@ -68,8 +68,6 @@ DURATION = re.compile(r"\b(?:\d+(?:\.\d+)?|one|two|three|four|five|six|seven|eig
                       r"(?: and a half)?[\s-]+(?:ms|s|seconds?|min|minutes?|hours?)\b"
                       r"|\ban? (?:minute|hour)\b", re.IGNORECASE)
 MEASURED = re.compile(r"measured on ([^,()]+), (\d{4}-\d{2}-\d{2}) at ([0-9a-f]{7,40})\b")
-# Being measured again, per processor.
-UNTIMED = {"docs/speed.md"}
 
 start = time.monotonic()
 md = MarkdownIt("commonmark").enable("table")
@@ -144,8 +142,6 @@ def figure_spans(doc):
 def check_timings(doc, first, end):
     """The durations in lines first to end, a paragraph, list item or table row, outside code
     spans, which show what a program prints: each measured one needs the note."""
-    if os.path.relpath(doc.path) in UNTIMED:
-        return
     offset = sum(len(line) + 1 for line in doc.lines[:first])
     prose = re.sub(r"`[^`\n]*`", lambda span: " " * len(span[0]), "\n".join(doc.lines[first:end]))
     timings = list(DURATION.finditer(prose))
