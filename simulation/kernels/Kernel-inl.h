@@ -163,7 +163,7 @@ inline double AddPayOffs(Generator& generator, std::size_t n, std::size_t nextN,
     return runningSum;
 }
 
-// The exponents of a whole group, one path after another, for the compiler to make vectors of.
+// The exponents of a whole group, one path after another, in plain C++.
 template <std::size_t kGroup>
 inline void PathByPathExponents(const double* __restrict x, const double* __restrict s,
                                 const double* __restrict logS, double* __restrict exponent,
@@ -209,6 +209,4 @@ inline std::size_t SplitByIndexWalk(std::size_t n, const double* s, std::uint32_
 
 // Their exponents go four paths a group, two vectors' worth: with one, each group's bookkeeping and
 // the wait on the divider cost a tenth of the kernel's time.
-template <auto kDraw, auto kGroupExponents = PathByPathExponents<4>>
-inline constexpr auto kWalkingAddPayOffs =
-    &AddPayOffs<4, DrawInPlace<kDraw>, SplitByIndexWalk, kGroupExponents, double>;
+inline constexpr std::size_t kWalkingGroup = 4;

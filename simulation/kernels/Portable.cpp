@@ -28,5 +28,9 @@ void DrawAcceptedPairs(Generator& generator, std::size_t n, double* x, double* s
 
 }  // namespace
 
-const PathKernel kPortableKernel = {"portable", [] { return true; },
-                                    kernel_steps::kWalkingAddPayOffs<DrawAcceptedPairs>};
+const PathKernel kPortableKernel = {
+    "portable", [] { return true; },
+    &kernel_steps::AddPayOffs<
+        kernel_steps::kWalkingGroup, kernel_steps::DrawInPlace<DrawAcceptedPairs>,
+        kernel_steps::SplitByIndexWalk,
+        kernel_steps::PathByPathExponents<kernel_steps::kWalkingGroup>, double>};

@@ -71,7 +71,7 @@ class Draw {
 void Exponents(const double* x, const double* s, const double* logS, double* exponent,
                double rootVariance) {
     const auto squareRoots = [](Reals v) { return Reals{std::sqrt(v[0]), std::sqrt(v[1])}; };
-    for (std::size_t pair = 0; pair < 4; pair += 2) {
+    for (std::size_t pair = 0; pair < kernel_steps::kWalkingGroup; pair += 2) {
         Reals xs;
         Reals radii;
         Reals logs;
@@ -87,6 +87,7 @@ void Exponents(const double* x, const double* s, const double* logS, double* exp
 
 const PathKernel kTwoLaneKernel = {
     "twolane", [] { return true; },
-    &kernel_steps::AddPayOffs<4, Draw, kernel_steps::SplitByIndexWalk, Exponents, Reals>};
+    &kernel_steps::AddPayOffs<kernel_steps::kWalkingGroup, Draw, kernel_steps::SplitByIndexWalk,
+                              Exponents, Reals>};
 
 #endif
