@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -117,6 +118,11 @@ struct ProductionCase {
     ProcessorVendor vendor;
     const PathKernel* production;
 };
+
+// Printed as the rule reads it, not as bytes, some of them padding.
+void PrintTo(const ProductionCase& row, std::ostream* out) {
+    *out << row.runnable.back()->name << " the widest, maker " << static_cast<int>(row.vendor);
+}
 
 class ProductionKernelOf : public testing::TestWithParam<ProductionCase> {};
 
