@@ -62,7 +62,7 @@ std::span<const PathKernel* const> RunnableKernels() {
 }
 
 const PathKernel& ProductionKernel(std::span<const PathKernel* const> runnable,
-                                   ProcessorVendor vendor) {
+                                   [[maybe_unused]] ProcessorVendor vendor) {  // x86 alone asks
 #ifdef PRICER_X86_KERNELS
     if (runnable.back() == &kAvx512Kernel && vendor != ProcessorVendor::kAmd) {
         return *runnable[runnable.size() - 2];
