@@ -13,8 +13,13 @@ inline constexpr double kLogSlowFrom = 1.0 - 0x1p-4;
 // A block's pay-offs added to the sums in the lanes of two Vectors (doubles for one lane each),
 // each lane on its own: in path order each add would wait for the last.
 template <class Vector>
+inline constexpr std::size_t kLanesOf = sizeof(Vector) / sizeof(double);
+template <>
+inline constexpr std::size_t kLanesOf<double> = 1;
+
+template <class Vector>
 inline void AddToSums(PayOffSums& sums, const double* payOffs, std::size_t n) {
-    constexpr std::size_t kLanes = sizeof(Vector) / sizeof(double);
+    constexpr std::size_t kLanes = kLanesOf<Vector>;
     const Vector reference = Vector{} + sums.reference;
     std::array<Vector, 2> shifted{};
     std::array<Vector, 2> squares{};
