@@ -61,6 +61,24 @@ inline void AddToSums(PayOffSums& sums, const double* payOffs, std::size_t n) {
 // after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs
 // between the pay-offs, in the shadow of exp, and the rest after the last group: a pass that
 // nothing overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
+// Where a draw that goes a round at a time stands: its next round's first state, the pairs drawn of
+// the n wanted and where they go, and, once it is done, the state after the attempt that accepted
+// the last. Each such draw is one of these with a Round() of its own.
+struct RoundByRound {
+    RoundByRound(std::uint32_t start, std::size_t wanted, double* x, double* s)
+        : state(start), end(start), n(wanted), xOut(x), sOut(s) {}
+
+    [[nodiscard]] bool Done() const { return count == n; }
+    [[nodiscard]] std::uint32_t End() const { return end; }
+
+    std::uint32_t state;
+    std::uint32_t end;
+    std::size_t count = 0;
+    std::size_t n;
+    double* xOut;
+    double* sOut;
+};
+
 template <class Draw>
 inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
     if constexpr (requires { Draw::All; }) {

@@ -53,49 +53,36 @@ constexpr std::pair<Words, Words> WordSkips(std::index_sequence<w...> /*words*/)
 // Rounds of kCount attempts, lane l holding attempt l. Every state of a round is skipped ahead from
 // its first: a multiply that waited for the last round's would make each round wait for the
 // multiplier's latency, which on some processors is ten cycles.
-class LanesDraw {
+class LanesDraw : public RoundByRound {
   public:
     static constexpr bool kAhead = kDrawsAhead;
 
-    // Starts drawing n accepted pairs at the generator's state.
-    LanesDraw(std::uint32_t state, std::size_t n, double* x, double* s)
-        : state_(state), end_(state), n_(n), x_(x), s_(s) {}
-
-    [[nodiscard]] bool Done() const { return count_ == n_; }
-    // The state after the attempt that accepted the n-th pair, once done.
-    [[nodiscard]] std::uint32_t End() const { return end_; }
+    using RoundByRound::RoundByRound;
 
     void Round() {
         if (Done()) {
             return;
         }
-        const Words outputs = lcg::Output(state_ * kSkips.first + kSkips.second);
+        const Words outputs = lcg::Output(state * kSkips.first + kSkips.second);
         const Reals x = Uniforms(AsReals<0>(outputs));
         const Reals s = polar::SquaredRadius(x, Uniforms(AsReals<kCount>(outputs)));
         unsigned accepted = MaskOf(polar::Accepted(s));
-        Pack(x, s, accepted, x_ + count_, s_ + count_);
+        Pack(x, s, accepted, xOut + count, sOut + count);
         const std::size_t kept = std::popcount(accepted);
-        if (count_ + kept >= n_) {
-            for (std::size_t k = n_ - count_; k > 1; --k) {
+        if (count + kept >= n) {
+            for (std::size_t k = n - count; k > 1; --k) {
                 accepted &= accepted - 1;  // drops the lowest accepted lane, to find the n-th
             }
-            end_ = lcg::Step(state_, WordSkip(kCount + std::countr_zero(accepted)));
-            count_ = n_;
+            end = lcg::Step(state, WordSkip(kCount + std::countr_zero(accepted)));
+            count = n;
             return;
         }
-        count_ += kept;
-        state_ = lcg::Step(state_, lcg::kSkip<2 * kCount>);
+        count += kept;
+        state = lcg::Step(state, lcg::kSkip<2 * kCount>);
     }
 
   private:
     static constexpr auto kSkips = WordSkips(std::make_index_sequence<2 * kCount>{});
-
-    std::uint32_t state_;
-    std::uint32_t end_;
-    std::size_t count_ = 0;
-    std::size_t n_;
-    double* x_;
-    double* s_;
 };
 
 inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* fast,

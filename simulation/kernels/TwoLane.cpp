@@ -20,50 +20,38 @@ Reals Uniforms(std::uint32_t first, std::uint32_t second) {
 // lane 0's where lane 0 is kept and over it where not, so no branch depends on a draw but the one
 // that ends the block. Drawn ahead, in the shadow of exp: on an Intel Xeon that took the kernel
 // from 1.28 to 1.21 times the floor (docs/speed.md).
-class Draw {
+class Draw : public kernel_steps::RoundByRound {
   public:
     static constexpr bool kAhead = true;
 
-    Draw(std::uint32_t state, std::size_t n, double* x, double* s)
-        : state_(state), end_(state), n_(n), x_(x), s_(s) {}
-
-    [[nodiscard]] bool Done() const { return count_ == n_; }
-    [[nodiscard]] std::uint32_t End() const { return end_; }
+    using RoundByRound::RoundByRound;
 
     void Round() {
         static_assert(FitsInSlack(2), "lane 1's candidate is written one slot past the count");
         if (Done()) {
             return;
         }
-        const auto states = kernel_steps::RoundStates(state_);
+        const auto states = kernel_steps::RoundStates(state);
         for (std::size_t a = 0; a < states.size(); a += 4) {
             const Reals x = Uniforms(states[a], states[a + 2]);
             const Reals s = polar::SquaredRadius(x, Uniforms(states[a + 1], states[a + 3]));
             const auto accepted = polar::Accepted(s);
             const std::size_t first = accepted[0] & 1;
             const std::size_t kept = first + (accepted[1] & 1);
-            x_[count_] = x[0];
-            s_[count_] = s[0];
-            x_[count_ + first] = x[1];
-            s_[count_ + first] = s[1];
-            if (count_ + kept >= n_) {
-                const bool lane0 = first == 1 && n_ - count_ == 1;
-                end_ = states[lane0 ? a + 1 : a + 3];
-                count_ = n_;
+            xOut[count] = x[0];
+            sOut[count] = s[0];
+            xOut[count + first] = x[1];
+            sOut[count + first] = s[1];
+            if (count + kept >= n) {
+                const bool lane0 = first == 1 && n - count == 1;
+                end = states[lane0 ? a + 1 : a + 3];
+                count = n;
                 return;
             }
-            count_ += kept;
+            count += kept;
         }
-        state_ = states.back();
+        state = states.back();
     }
-
-  private:
-    std::uint32_t state_;
-    std::uint32_t end_;
-    std::size_t count_ = 0;
-    std::size_t n_;
-    double* x_;
-    double* s_;
 };
 
 // Four paths as two vectors. The square roots go lane by lane, which the compilers make one vector
