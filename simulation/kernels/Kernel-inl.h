@@ -196,6 +196,23 @@ inline void PathByPathExponents(const double* __restrict x, const double* __rest
     }
 }
 
+// The exponents of a whole group, a Vector of paths at a time, with the instruction set's own
+// square roots.
+template <std::size_t kGroup, class Vector, Vector (*kSquareRoots)(Vector)>
+inline void VectorExponents(const double* x, const double* s, const double* logS, double* exponent,
+                            double rootVariance) {
+    for (std::size_t first = 0; first < kGroup; first += kLanesOf<Vector>) {
+        Vector xs;
+        Vector radii;
+        Vector logs;
+        std::memcpy(&xs, x + first, sizeof xs);
+        std::memcpy(&radii, s + first, sizeof radii);
+        std::memcpy(&logs, logS + first, sizeof logs);
+        const Vector exponents = rootVariance * polar::NormalFromLog(xs, radii, logs, kSquareRoots);
+        std::memcpy(exponent + first, &exponents, sizeof exponents);
+    }
+}
+
 // A draw of whole blocks, each as it comes.
 template <auto kDraw>
 struct DrawInPlace {

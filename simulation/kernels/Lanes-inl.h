@@ -112,19 +112,5 @@ inline std::size_t SplitForLog(std::size_t n, const double* s, std::uint32_t* fa
 // halve the group's bookkeeping; two rounds of the next block's draw fit between its pay-offs.
 inline constexpr std::size_t kGroup = 8;
 
-inline void VectorExponents(const double* x, const double* s, const double* logS, double* exponent,
-                            double rootVariance) {
-    for (std::size_t first = 0; first < kGroup; first += kCount) {
-        Reals xs;
-        Reals radii;
-        Reals logs;
-        std::memcpy(&xs, x + first, sizeof xs);
-        std::memcpy(&radii, s + first, sizeof radii);
-        std::memcpy(&logs, logS + first, sizeof logs);
-        const Reals exponents = rootVariance * polar::NormalFromLog(xs, radii, logs, SquareRoots);
-        std::memcpy(exponent + first, &exponents, sizeof exponents);
-    }
-}
-
 inline constexpr auto kLanesAddPayOffs =
-    &AddPayOffs<kGroup, LanesDraw, SplitForLog, VectorExponents, Reals>;
+    &AddPayOffs<kGroup, LanesDraw, SplitForLog, VectorExponents<kGroup, Reals, SquareRoots>, Reals>;

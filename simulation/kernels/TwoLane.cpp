@@ -54,28 +54,16 @@ class Draw : public kernel_steps::RoundByRound {
     }
 };
 
-// Four paths as two vectors. The square roots go lane by lane, which the compilers make one vector
-// instruction; as a loop over the paths, GCC unrolled them into scalars.
-void Exponents(const double* x, const double* s, const double* logS, double* exponent,
-               double rootVariance) {
-    const auto squareRoots = [](Reals v) { return Reals{std::sqrt(v[0]), std::sqrt(v[1])}; };
-    for (std::size_t pair = 0; pair < kernel_steps::kWalkingGroup; pair += 2) {
-        Reals xs;
-        Reals radii;
-        Reals logs;
-        std::memcpy(&xs, x + pair, sizeof xs);
-        std::memcpy(&radii, s + pair, sizeof radii);
-        std::memcpy(&logs, logS + pair, sizeof logs);
-        const Reals exponents = rootVariance * polar::NormalFromLog(xs, radii, logs, squareRoots);
-        std::memcpy(exponent + pair, &exponents, sizeof exponents);
-    }
-}
+// Lane by lane, which the compilers make one vector instruction; as a loop over the paths, GCC
+// unrolled the square roots into scalars.
+Reals SquareRoots(Reals v) { return Reals{std::sqrt(v[0]), std::sqrt(v[1])}; }
 
 }  // namespace
 
 const PathKernel kTwoLaneKernel = {
     "twolane", [] { return true; },
-    &kernel_steps::AddPayOffs<kernel_steps::kWalkingGroup, Draw, kernel_steps::SplitByIndexWalk,
-                              Exponents, Reals>};
+    &kernel_steps::AddPayOffs<
+        kernel_steps::kWalkingGroup, Draw, kernel_steps::SplitByIndexWalk,
+        kernel_steps::VectorExponents<kernel_steps::kWalkingGroup, Reals, SquareRoots>, Reals>};
 
 #endif
