@@ -92,16 +92,14 @@ double PriceWithKernel(const PathKernel& kernel, Generator& generator, const Pay
     Block block;
     PayOffSums sums{.paths = numberOfPaths, .discount = discount};
     PayOffSums* const summed = progress != nullptr ? &sums : nullptr;
-    // Summing, the first path goes alone: its pay-off, the running sum so far, is the reference
-    // that the others are taken less. The blocks after it end where they would have.
     const auto pathsFrom = [&](std::uint32_t done) {
-        const bool alone = summed != nullptr && done == 0;
-        return std::min<std::size_t>(alone ? 1 : kBlockSize - done % kBlockSize,
-                                     numberOfPaths - done);
+        return std::min<std::size_t>(kBlockSize - done % kBlockSize, numberOfPaths - done);
     };
     for (std::uint32_t done = 0; done < numberOfPaths;) {
-        const std::size_t n = pathsFrom(done);
+        // Summing, the first path goes alone: its pay-off, the running sum so far, is the
+        // reference that the others are taken less. The blocks after it end where they would have.
         const bool alone = summed != nullptr && done == 0;
+        const std::size_t n = alone ? 1 : pathsFrom(done);
         done += static_cast<std::uint32_t>(n);
         const std::size_t nextN = pathsFrom(done);
         runningSum = kernel.addPayOffs(generator, n, nextN, pricing, block, runningSum,

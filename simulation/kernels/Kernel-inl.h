@@ -56,11 +56,6 @@ inline void AddToSums(PayOffSums& sums, const double* payOffs, std::size_t n) {
     sums.shiftedSquares = sums.shiftedSquares + squaresTotal;
 }
 
-// Draw goes a round of attempts at a time: Draw(state, n, x, s) starts drawing n pairs from a
-// generator's state, Round() makes the next round if they are not Done(), and End() is the state
-// after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs
-// between the pay-offs, in the shadow of exp, and the rest after the last group: a pass that
-// nothing overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
 // Where a draw that goes a round at a time stands: its next round's first state, the pairs drawn of
 // the n wanted and where they go, and, once it is done, the state after the attempt that accepted
 // the last. Each such draw is one of these with a Round() of its own.
@@ -79,6 +74,11 @@ struct RoundByRound {
     double* sOut;
 };
 
+// Draw goes a round of attempts at a time: Draw(state, n, x, s) starts drawing n pairs from a
+// generator's state, Round() makes the next round if they are not Done(), and End() is the state
+// after the attempt that accepted the last. Where Draw::kAhead, it draws the next block's pairs
+// between the pay-offs, in the shadow of exp, and the rest after the last group: a pass that
+// nothing overlapped otherwise. A draw of whole blocks has Draw::All(generator, n, x, s) instead.
 template <class Draw>
 inline void DrawAll(Generator& generator, std::size_t n, double* x, double* s) {
     if constexpr (requires { Draw::All; }) {

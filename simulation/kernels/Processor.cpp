@@ -52,7 +52,6 @@ constexpr std::uint32_t kOsXsave = 1u << 27;
 constexpr std::uint32_t kAvx = 1u << 28;
 constexpr std::uint32_t kAvx2 = 1u << 5;
 constexpr std::uint32_t kAvx512F = 1u << 16;
-constexpr std::uint32_t kAvx512Vl = 1u << 31;
 constexpr std::uint64_t kSseAndYmmStates = 0b110;
 constexpr std::uint64_t kOpmaskAndZmmStates = 0b1110'0000;
 
@@ -84,7 +83,6 @@ ProcessorFeatures Read() {
     const bool zmm = ymm && Has(states, kOpmaskAndZmmStates);
     features.avx2 = ymm && Has(leaf7.ebx, kAvx2);
     features.avx512f = zmm && Has(leaf7.ebx, kAvx512F);
-    features.avx512vl = features.avx512f && Has(leaf7.ebx, kAvx512Vl);
     return features;
 }
 

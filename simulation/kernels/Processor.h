@@ -12,7 +12,6 @@ enum class ProcessorVendor : std::uint8_t { kOther, kIntel, kAmd };
 struct ProcessorFeatures {
     bool avx2 = false;
     bool avx512f = false;
-    bool avx512vl = false;
     ProcessorVendor vendor = ProcessorVendor::kOther;
 };
 
